@@ -1,0 +1,17 @@
+// counter.h -- the high-resolution counter every Timer reads, real or advanced by hand.
+#pragma once
+#include <cstdint>
+
+namespace plat {
+
+int64_t CounterFrequency();  // counts per second
+int64_t CounterRead();
+
+// Tests and the capture tool drive time themselves: from here on every read returns
+// the virtual value, which only AdvanceVirtualCounter moves.
+void UseVirtualCounter(int64_t frequency = 1000000, int64_t start = 0);
+void AdvanceVirtualCounter(int64_t ticks);
+void UseRealCounter();
+bool IsVirtualCounter();
+
+}  // namespace plat

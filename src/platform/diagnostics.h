@@ -1,0 +1,19 @@
+// diagnostics.h -- the one sink for messages on stderr (missing files, shader logs, GL errors).
+#pragma once
+#include <string>
+#include <vector>
+
+namespace plat {
+
+// Always printed: one line naming what was wrong ("tolvane: data/x.jpg: file not found").
+void Report(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+// Printed only in verbose mode (the tools' --verbose): shader logs, GL errors, details.
+void Detail(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+void SetVerbose(bool on);
+bool IsVerbose();
+
+// Tests capture what would reach stderr; pass nullptr to print again.
+void CaptureDiagnostics(std::vector<std::string>* lines);
+
+}  // namespace plat

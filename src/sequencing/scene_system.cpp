@@ -1,0 +1,37 @@
+// scene_system.cpp -- window test and the per-frame drivers.
+#include "sequencing/scene_system.h"
+
+#include <cassert>
+
+namespace MorlenGL {
+
+cSceneSystem::cSceneSystem() : m_alwaysActive(false), m_disabled(false), m_restartPending(true) {}
+
+bool cSceneSystem::InWindow() const {
+  assert(m_demoClock && "the owner sets m_demoClock before the first tick");
+  int32_t t = m_demoClock->DemoTime();
+  return m_startTime <= t && t <= m_endTime;
+}
+
+bool cSceneSystem::IsOver() {
+  assert(m_demoClock && "the owner sets m_demoClock before asking IsOver");
+  return m_demoClock->DemoTime() >= m_endTime;
+}
+
+void cSceneSystem::Tick() {
+  m_clock.Advance();
+  if (m_disabled) return;
+  if (InWindow() || m_alwaysActive) Update();
+}
+
+void cSceneSystem::DrawIfActive() {
+  if (m_disabled) return;
+  if (!InWindow() && !m_alwaysActive) return;
+  if (m_restartPending) {
+    StartClock();
+    m_restartPending = false;
+  }
+  Draw();
+}
+
+}  // namespace MorlenGL
