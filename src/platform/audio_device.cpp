@@ -260,10 +260,17 @@ bool AudioStreamFft512(AudioStream handle, float out[kFftBins]) {
 }
 
 bool AudioStreamPcm(AudioStream handle, int64_t first, int64_t count, std::vector<int16_t>* samples) {
-  Guard guard;
-  const Stream* s = Find(handle);
-  if (!s) return false;
-  *samples = SectionPcm(s->pcm, first, count, s->loop);
+  const Stream* s = nullptr;
+  bool loop = false;
+  {
+    Guard guard;
+    s = Find(handle);
+    if (!s) return false;
+    loop = s->loop;
+  }
+  // The decoded frames never change and only this thread frees streams: a long copy
+  // need not hold the mixer up.
+  *samples = SectionPcm(s->pcm, first, count, loop);
   return true;
 }
 

@@ -269,8 +269,8 @@ TEST_F(AudioTest, StreamsAreIndependentAndFreeEndsThemAll) {
   EXPECT_NE(again.m_stream, loading.m_stream);
 }
 
-// The one path that goes through SDL: its dummy driver is no device, so the stream stays on the counter.
-TEST(AudioDevice, DummyDriverMeansSilentOutput) {
+// SDL's dummy driver is no device, so streams stay on the counter.
+TEST(AudioDevice, DummyDriverOrVirtualCounterMeanSilentOutput) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   std::vector<std::string> lines;
   plat::CaptureDiagnostics(&lines);
@@ -280,8 +280,18 @@ TEST(AudioDevice, DummyDriverMeansSilentOutput) {
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NE(lines[0].find("dummy"), std::string::npos) << lines[0];
   plat::AudioClose();
+
+  // A counter advanced by hand keeps any device closed: wall-time playback could not follow it.
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+  plat::UseVirtualCounter(1000, 0);
+  plat::AudioOpen(44100);
+  EXPECT_FALSE(plat::AudioHasDevice());
+  plat::AudioClose();
+  plat::UseRealCounter();
   plat::CaptureDiagnostics(nullptr);
   unsetenv("SDL_AUDIODRIVER");
+  unsetenv("SDL_DISKAUDIOFILE");
 }
 
 // SDL's "disk" driver is a real output that writes what the mixer produced to a file, so the
