@@ -11,6 +11,7 @@
 #include "assets/geometry.h"
 #include "effects/gl_driver.h"
 #include "effects/shader_system.h"
+#include "gl_harness.h"
 #include "platform/diagnostics.h"
 #include "support/gl_context.h"
 
@@ -286,16 +287,6 @@ void main() { gl_FragColor = Tint + vec4(t, 0.0); })",
   }
 };
 
-void FullWindowOrtho() {
-  glViewport(0, 0, 1024, 768);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(-1, 1, -1, 1, -2, 2);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_BLEND);
-}
 
 TEST(ShaderSystemGl, BasePairDrawsTheColourWithoutRed) {
   REQUIRE_GL();
@@ -303,7 +294,7 @@ TEST(ShaderSystemGl, BasePairDrawsTheColourWithoutRed) {
   ASSERT_TRUE(shader.InitProgram());
   ASSERT_TRUE(shader.CompileVertexShader());
   ASSERT_TRUE(shader.CompileFragmentShader());
-  FullWindowOrtho();
+  effectstest::QuadPassState(1024, 768);
   glUseProgram(shader.program);
   glColor4f(1.0f, 0.5f, 0.25f, 1.0f);
   MorlenGL::DrawQuad();
@@ -327,7 +318,7 @@ TEST(ShaderSystemGl, TangentSitsAtItsFixedLocationAndUndeclaredNamesGiveMinusOne
   EXPECT_GE(shader.tintLocation, 0);
 
   // Writing to -1 changes nothing and raises no error.
-  FullWindowOrtho();
+  effectstest::QuadPassState(1024, 768);
   glUseProgram(shader.program);
   glUniform4f(shader.tintLocation, 0.0f, 1.0f, 0.0f, 1.0f);
   glUniform1f(shader.tangentLocation, 5.0f);
