@@ -306,44 +306,29 @@ void cDistortShader::Bind() {
 
 void cDistortShader::Unbind() { UnbindFilter(); }
 
-// [SECTION] cShadowCageShader
+// [SECTION] cShadowCageShader and cBlurShader
 
-cShadowCageShader::cShadowCageShader() : cShaderSystem("cShadowCageShader") {}
+cBlurFactorFilter::cBlurFactorFilter(const char* className, const char* fragmentProgram)
+    : cShaderSystem(className), fragmentProgram(fragmentProgram) {}
 
-bool cShadowCageShader::CompileVertexShader() { return CompileVertex(kQuadVertexProgram); }
+bool cBlurFactorFilter::CompileVertexShader() { return CompileVertex(kQuadVertexProgram); }
 
-bool cShadowCageShader::CompileFragmentShader() {
-  return CompileFragmentAndLink(kShadowCageFragmentProgram,
+bool cBlurFactorFilter::CompileFragmentShader() {
+  return CompileFragmentAndLink(fragmentProgram,
                                 {{"sampler0", &sampler0Location}, {"BlurFactor", &blurFactorLocation}});
 }
 
-void cShadowCageShader::Bind() {
+void cBlurFactorFilter::Bind() {
   UseProgram(program);
   Uniform1i(sampler0Location, TextureUnit::kFilterInput);
   Uniform1f(blurFactorLocation, blurFactor);
   BindFilterInput(sourceTexture);
 }
 
-void cShadowCageShader::Unbind() { UnbindFilter(); }
+void cBlurFactorFilter::Unbind() { UnbindFilter(); }
 
-// [SECTION] cBlurShader
+cShadowCageShader::cShadowCageShader() : cBlurFactorFilter("cShadowCageShader", kShadowCageFragmentProgram) {}
 
-cBlurShader::cBlurShader() : cShaderSystem("cBlurShader") {}
-
-bool cBlurShader::CompileVertexShader() { return CompileVertex(kQuadVertexProgram); }
-
-bool cBlurShader::CompileFragmentShader() {
-  return CompileFragmentAndLink(kBlurFragmentProgram,
-                                {{"sampler0", &sampler0Location}, {"BlurFactor", &blurFactorLocation}});
-}
-
-void cBlurShader::Bind() {
-  UseProgram(program);
-  Uniform1i(sampler0Location, TextureUnit::kFilterInput);
-  Uniform1f(blurFactorLocation, blurFactor);
-  BindFilterInput(sourceTexture);
-}
-
-void cBlurShader::Unbind() { UnbindFilter(); }
+cBlurShader::cBlurShader() : cBlurFactorFilter("cBlurShader", kBlurFragmentProgram) {}
 
 }  // namespace MorlenGL

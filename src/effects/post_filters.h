@@ -84,10 +84,9 @@ class cDistortShader : public cShaderSystem {
   GLint distortProgramLocation = -1, psParametersLocation = -1, alphaLocation = -1;
 };
 
-// Opaque black below height blurFactor of the quad, transparent above, with a 0.02 soft band.
-class cShadowCageShader : public cShaderSystem {
+// The shape the shadow cage and the Poisson blur share: one input on unit 0 and a BlurFactor.
+class cBlurFactorFilter : public cShaderSystem {
  public:
-  cShadowCageShader();
   bool CompileVertexShader() override;
   bool CompileFragmentShader() override;
   void Bind();
@@ -96,20 +95,24 @@ class cShadowCageShader : public cShaderSystem {
   GLuint sourceTexture = 0;
   float blurFactor = 0.01f;
   GLint sampler0Location = -1, blurFactorLocation = -1;
+
+ protected:
+  cBlurFactorFilter(const char* className, const char* fragmentProgram);
+
+ private:
+  const char* fragmentProgram;
+};
+
+// Opaque black below height blurFactor of the quad, transparent above, with a 0.02 soft band.
+class cShadowCageShader : public cBlurFactorFilter {
+ public:
+  cShadowCageShader();
 };
 
 // 13-tap Poisson-disc blur; the taps are divided by 10, brightening by 1.3.
-class cBlurShader : public cShaderSystem {
+class cBlurShader : public cBlurFactorFilter {
  public:
   cBlurShader();
-  bool CompileVertexShader() override;
-  bool CompileFragmentShader() override;
-  void Bind();
-  void Unbind();
-
-  GLuint sourceTexture = 0;
-  float blurFactor = 0.01f;
-  GLint sampler0Location = -1, blurFactorLocation = -1;
 };
 
 }  // namespace MorlenGL
