@@ -1,17 +1,317 @@
-// geometry.cpp -- immediate-mode primitives.
+// geometry.cpp -- the shared primitives, the line pen and marching cubes, drawn through an emitter.
 #include "assets/geometry.h"
 
 #include <epoxy/gl.h>
 
+#include <cmath>
+#include <cstdint>
+#include <new>
+
+#include "assets/marching_cubes_tables.h"
+#include "platform/diagnostics.h"
+
 namespace MorlenGL {
 
-void DrawQuad() {
-  glBegin(GL_QUADS);
-  glTexCoord2f(0, 0); glVertex3f(-1, -1, 1);
-  glTexCoord2f(1, 0); glVertex3f(1, -1, 1);
-  glTexCoord2f(1, 1); glVertex3f(1, 1, 1);
-  glTexCoord2f(0, 1); glVertex3f(-1, 1, 1);
-  glEnd();
+// [SECTION] Emitters -------------------------------------------------------------------------------
+
+namespace {
+
+class ImmediateModeEmitter : public GeometryEmitter {
+ public:
+  void Begin(Primitive mode) override {
+    glBegin(mode == Primitive::Lines ? GL_LINES : mode == Primitive::Triangles ? GL_TRIANGLES : GL_QUADS);
+  }
+  void TexCoord(float s, float t) override { glTexCoord2f(s, t); }
+  void Normal(float x, float y, float z) override { glNormal3f(x, y, z); }
+  void Vertex(float x, float y, float z) override { glVertex3f(x, y, z); }
+  void End() override { glEnd(); }
+};
+
+}  // namespace
+
+GeometryEmitter& GlEmitter() {
+  static ImmediateModeEmitter emitter;
+  return emitter;
+}
+
+void RecordingEmitter::Begin(Primitive mode) {
+  batches.push_back({mode, {}, false});
+  open_ = true;
+}
+
+void RecordingEmitter::TexCoord(float s, float t) {
+  texCoord_[0] = s;
+  texCoord_[1] = t;
+}
+
+void RecordingEmitter::Normal(float x, float y, float z) {
+  normal_[0] = x;
+  normal_[1] = y;
+  normal_[2] = z;
+}
+
+void RecordingEmitter::Vertex(float x, float y, float z) {
+  if (!open_) return;
+  batches.back().vertices.push_back(
+      {{x, y, z}, {normal_[0], normal_[1], normal_[2]}, {texCoord_[0], texCoord_[1]}});
+}
+
+void RecordingEmitter::End() {
+  if (open_) batches.back().ended = true;
+  open_ = false;
+}
+
+int RecordingEmitter::TriangleCount() const {
+  int count = 0;
+  for (const Batch& b : batches)
+    if (b.mode == Primitive::Triangles) count += static_cast<int>(b.vertices.size() / 3);
+  return count;
+}
+
+// [SECTION] Quad and cube --------------------------------------------------------------------------
+
+void DrawQuad(GeometryEmitter& out) {
+  out.Begin(Primitive::Quads);
+  out.TexCoord(0, 0); out.Vertex(-1, -1, 1);
+  out.TexCoord(1, 0); out.Vertex(1, -1, 1);
+  out.TexCoord(1, 1); out.Vertex(1, 1, 1);
+  out.TexCoord(0, 1); out.Vertex(-1, 1, 1);
+  out.End();
+}
+
+namespace {
+
+struct CubeFace {
+  float normal[3];
+  float corner[4][5];  // x, y, z, s, t
+};
+
+const CubeFace kCubeFaces[6] = {
+    {{0, 0, 1}, {{-1, -1, 1, 0, 0}, {1, -1, 1, 1, 0}, {1, 1, 1, 1, 1}, {-1, 1, 1, 0, 1}}},
+    {{0, 0, -1}, {{-1, -1, -1, 1, 0}, {-1, 1, -1, 1, 1}, {1, 1, -1, 0, 1}, {1, -1, -1, 0, 0}}},
+    {{0, 1, 0}, {{-1, 1, -1, 0, 1}, {-1, 1, 1, 0, 0}, {1, 1, 1, 1, 0}, {1, 1, -1, 1, 1}}},
+    {{0, -1, 0}, {{-1, -1, -1, 1, 1}, {1, -1, -1, 0, 1}, {1, -1, 1, 0, 0}, {-1, -1, 1, 1, 0}}},
+    {{1, 0, 0}, {{1, -1, -1, 1, 0}, {1, 1, -1, 1, 1}, {1, 1, 1, 0, 1}, {1, -1, 1, 0, 0}}},
+    {{-1, 0, 0}, {{-1, -1, -1, 0, 0}, {-1, -1, 1, 1, 0}, {-1, 1, 1, 1, 1}, {-1, 1, -1, 0, 1}}},
+};
+
+}  // namespace
+
+void DrawCube(GeometryEmitter& out) {
+  out.Begin(Primitive::Quads);
+  for (const CubeFace& face : kCubeFaces) {
+    out.Normal(face.normal[0], face.normal[1], face.normal[2]);
+    for (const auto& c : face.corner) {
+      out.TexCoord(c[3], c[4]);
+      out.Vertex(c[0], c[1], c[2]);
+    }
+  }
+  out.End();
+}
+
+// [SECTION] Icosphere ------------------------------------------------------------------------------
+
+namespace {
+
+struct Point {
+  float x, y, z;
+};
+
+constexpr float kIcoA = 0.525731112119133606f;
+constexpr float kIcoB = 0.850650808352039932f;
+
+const Point kIcoVertices[12] = {
+    {-kIcoA, 0, kIcoB}, {kIcoA, 0, kIcoB},   {-kIcoA, 0, -kIcoB}, {kIcoA, 0, -kIcoB},
+    {0, kIcoB, kIcoA},  {0, kIcoB, -kIcoA},  {0, -kIcoB, kIcoA},  {0, -kIcoB, -kIcoA},
+    {kIcoB, kIcoA, 0},  {-kIcoB, kIcoA, 0},  {kIcoB, -kIcoA, 0},  {-kIcoB, -kIcoA, 0},
+};
+
+const int kIcoFaces[20][3] = {
+    {0, 4, 1}, {0, 9, 4},  {9, 5, 4},  {4, 5, 8},  {4, 8, 1},  {8, 10, 1}, {8, 3, 10},
+    {5, 3, 8}, {5, 2, 3},  {2, 7, 3},  {7, 10, 3}, {7, 6, 10}, {7, 11, 6}, {11, 0, 6},
+    {0, 1, 6}, {6, 1, 10}, {9, 0, 11}, {9, 11, 2}, {9, 2, 5},  {7, 2, 11},
+};
+
+Point UnitMidpoint(Point p, Point q) {
+  Point m{(p.x + q.x) * 0.5f, (p.y + q.y) * 0.5f, (p.z + q.z) * 0.5f};
+  const float length = std::sqrt(m.x * m.x + m.y * m.y + m.z * m.z);
+  if (length > 0) m = {m.x / length, m.y / length, m.z / length};
+  return m;
+}
+
+void EmitSphereVertex(Point v, float radius, GeometryEmitter& out) {
+  out.Normal(v.x, v.y, v.z);
+  out.TexCoord(v.x, v.y);
+  out.Vertex(radius * v.x, radius * v.y, radius * v.z);
+}
+
+void EmitSphereTriangle(Point p, Point q, Point r, int depth, float radius, GeometryEmitter& out) {
+  if (depth <= 0) {
+    EmitSphereVertex(p, radius, out);
+    EmitSphereVertex(q, radius, out);
+    EmitSphereVertex(r, radius, out);
+    return;
+  }
+  const Point pq = UnitMidpoint(p, q);
+  const Point pr = UnitMidpoint(p, r);
+  const Point qr = UnitMidpoint(q, r);
+  EmitSphereTriangle(p, pq, pr, depth - 1, radius, out);
+  EmitSphereTriangle(q, qr, pq, depth - 1, radius, out);
+  EmitSphereTriangle(r, pr, qr, depth - 1, radius, out);
+  EmitSphereTriangle(pq, qr, pr, depth - 1, radius, out);
+}
+
+}  // namespace
+
+void DrawIcosphere(int depth, float radius, GeometryEmitter& out) {
+  out.Begin(Primitive::Triangles);
+  for (const auto& f : kIcoFaces)
+    EmitSphereTriangle(kIcoVertices[f[0]], kIcoVertices[f[1]], kIcoVertices[f[2]], depth, radius, out);
+  out.End();
+}
+
+// [SECTION] Line pen -------------------------------------------------------------------------------
+
+void LineTo(LinePen& pen, float x, float y, float z, GeometryEmitter& out) {
+  out.Begin(Primitive::Lines);
+  out.Vertex(pen.x, pen.y, pen.z);
+  out.Vertex(x, y, z);
+  out.End();
+  pen.x = x;
+  pen.y = y;
+  pen.z = z;
+}
+
+void Forward(LinePen& pen, float length, GeometryEmitter& out) {
+  // The degree factor is slightly more than pi / 180; the spiral's shape depends on it.
+  const float a = static_cast<float>(pen.heading * 0.017453393);
+  const float c = static_cast<float>(std::cos(a));
+  const float s = static_cast<float>(std::sin(a));
+  LineTo(pen, pen.x + c * length, pen.y + s * length, 0, out);
+}
+
+void Spiral(LinePen& pen, int n, float length, float turn, float growth, GeometryEmitter& out) {
+  for (int i = 0; i <= n; ++i) {
+    Forward(pen, length, out);
+    pen.heading += turn;
+    length += growth;
+  }
+}
+
+// [SECTION] Iso-surface grid -----------------------------------------------------------------------
+
+namespace {
+
+// Far above the 60 the show uses; keeps a bad n from asking for gigabytes.
+constexpr int kMaxGridCells = 256;
+
+}  // namespace
+
+bool AllocateGrid(IsoGrid& grid, int n) {
+  if (n < 1 || n > kMaxGridCells) {
+    plat::Report("iso grid: %d cells per axis is out of range (1 to %d)", n, kMaxGridCells);
+    return false;
+  }
+  const size_t side = static_cast<size_t>(n);
+  try {
+    grid.points.assign((side + 1) * (side + 1) * (side + 1), GridPoint{});
+  } catch (const std::bad_alloc&) {
+    plat::Report("iso grid: out of memory for %d cells per axis", n);
+    return false;
+  }
+  try {
+    grid.cubes.assign(side * side * side, GridCell{});
+  } catch (const std::bad_alloc&) {
+    plat::Report("iso grid: out of memory for %d cells per axis", n);
+    return false;
+  }
+  grid.allocatedFor = n;
+  return true;
+}
+
+bool BuildGrid(IsoGrid& grid, int n) {
+  if (n < 1 || n > grid.allocatedFor) {
+    plat::Report("iso grid: cannot build %d cells per axis in arrays sized for %d", n,
+                 grid.allocatedFor);
+    return false;
+  }
+  const int side = n + 1;
+  grid.pointCount = side * side * side;
+  for (int i = 0; i <= n; ++i)
+    for (int j = 0; j <= n; ++j)
+      for (int k = 0; k <= n; ++k) {
+        GridPoint& p = grid.points[(i * side + j) * side + k];
+        p.x = static_cast<float>(i) * 20.0f / static_cast<float>(n) - 10.0f;
+        p.y = static_cast<float>(j) * 20.0f / static_cast<float>(n) - 10.0f;
+        p.z = static_cast<float>(k) * 20.0f / static_cast<float>(n) - 10.0f;
+      }
+
+  grid.cubeCount = n * n * n;
+  auto at = [side](int i, int j, int k) { return (i * side + j) * side + k; };
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j)
+      for (int k = 0; k < n; ++k)
+        grid.cubes[(i * n + j) * n + k] = {{at(i, j, k), at(i, j, k + 1), at(i, j + 1, k + 1),
+                                            at(i, j + 1, k), at(i + 1, j, k), at(i + 1, j, k + 1),
+                                            at(i + 1, j + 1, k + 1), at(i + 1, j + 1, k)}};
+  return true;
+}
+
+int CellCase(const GridPoint* const corners[8], float iso) {
+  int index = 0;
+  for (int c = 0; c < 8; ++c)
+    if (corners[c]->value < iso) index |= 1 << c;
+  return index;
+}
+
+namespace {
+
+IsoVertex EdgeVertex(const GridPoint& a, const GridPoint& b, float iso) {
+  const float t = (iso - a.value) / (b.value - a.value);
+  return {{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z)},
+          {a.nx + t * (b.nx - a.nx), a.ny + t * (b.ny - a.ny), a.nz + t * (b.nz - a.nz)}};
+}
+
+}  // namespace
+
+int PolygoniseCell(const GridPoint* const corners[8], float iso, IsoVertex out[15]) {
+  const int index = CellCase(corners, iso);
+  const int edges = kEdgeTable[index];
+  if (edges == 0) return 0;
+  IsoVertex onEdge[12];
+  for (int e = 0; e < 12; ++e)
+    if (edges & (1 << e))
+      onEdge[e] = EdgeVertex(*corners[kEdgeCorners[e][0]], *corners[kEdgeCorners[e][1]], iso);
+
+  const signed char* row = kTriangleTable[index];
+  int triangles = 0;
+  for (; row[3 * triangles] != -1; ++triangles) {
+    const signed char* triple = row + 3 * triangles;
+    out[3 * triangles + 0] = onEdge[triple[0]];
+    out[3 * triangles + 1] = onEdge[triple[2]];
+    out[3 * triangles + 2] = onEdge[triple[1]];
+  }
+  return triangles;
+}
+
+void Polygonise(IsoGrid& grid, float iso, GeometryEmitter& out) {
+  grid.triangleCount = 0;
+  out.Begin(Primitive::Triangles);
+  const GridPoint* corners[8];
+  IsoVertex vertices[15];
+  for (int32_t c = 0; c < grid.cubeCount; ++c) {
+    const GridCell& cell = grid.cubes[c];
+    for (int k = 0; k < 8; ++k) corners[k] = &grid.points[cell.corner[k]];
+    const int triangles = PolygoniseCell(corners, iso, vertices);
+    for (int v = 0; v < 3 * triangles; ++v) {
+      const IsoVertex& iv = vertices[v];
+      out.TexCoord(iv.normal[0], -iv.normal[1]);
+      out.Normal(iv.normal[0], iv.normal[1], iv.normal[2]);
+      out.Vertex(iv.position[0], iv.position[1], iv.position[2]);
+    }
+    grid.triangleCount += triangles;
+  }
+  out.End();
 }
 
 }  // namespace MorlenGL

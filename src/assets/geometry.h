@@ -1,9 +1,134 @@
-// geometry.h -- primitives the scenes share: the full-screen quad and friends.
+// geometry.h -- primitives the scenes share: quad, cube, icosphere, line pen and the iso-surface mesher.
 #pragma once
+#include <cstdint>
+#include <vector>
 
 namespace MorlenGL {
 
-// One GL_QUADS quad in the plane z = 1 with texture coordinates 0..1; no normal.
-void DrawQuad();
+// [SECTION] Emitters: where the vertices go ------------------------------------------------------
+
+enum class Primitive { Lines, Triangles, Quads };
+
+// Receives geometry in immediate-mode order: texture coordinate and normal are current state,
+// Vertex takes a copy of both.
+class GeometryEmitter {
+ public:
+  virtual ~GeometryEmitter() = default;
+  virtual void Begin(Primitive mode) = 0;
+  virtual void TexCoord(float s, float t) = 0;
+  virtual void Normal(float x, float y, float z) = 0;
+  virtual void Vertex(float x, float y, float z) = 0;
+  virtual void End() = 0;
+};
+
+// glBegin / glTexCoord2f / glNormal3f / glVertex3f / glEnd on the current context.
+GeometryEmitter& GlEmitter();
+
+// Keeps every batch in memory, for tools and tests that inspect geometry without a context.
+class RecordingEmitter : public GeometryEmitter {
+ public:
+  struct RecordedVertex {
+    float position[3];
+    float normal[3];
+    float texCoord[2];
+  };
+  struct Batch {
+    Primitive mode;
+    std::vector<RecordedVertex> vertices;
+    bool ended = false;
+  };
+
+  void Begin(Primitive mode) override;
+  void TexCoord(float s, float t) override;
+  void Normal(float x, float y, float z) override;
+  void Vertex(float x, float y, float z) override;  // dropped outside Begin/End
+  void End() override;
+
+  int TriangleCount() const;  // over all Triangles batches
+  std::vector<Batch> batches;
+
+ private:
+  float normal_[3] = {0, 0, 1};  // GL's initial current normal
+  float texCoord_[2] = {0, 0};
+  bool open_ = false;
+};
+
+// [SECTION] Primitives -----------------------------------------------------------------------------
+
+// One quad in the plane z = 1 with texture coordinates 0..1; no normal.
+void DrawQuad(GeometryEmitter& out = GlEmitter());
+
+// The cube from -1 to 1: six faces with outward normals and texture coordinates.
+void DrawCube(GeometryEmitter& out = GlEmitter());
+
+// The 20 faces of a unit icosahedron, each split `depth` times into four (midpoints pushed out to
+// the unit sphere), scaled by radius; normal and texture coordinate (x, y) from the unit vertex.
+// 20 * 4^depth triangles; a negative depth counts as 0.
+void DrawIcosphere(int depth, float radius, GeometryEmitter& out = GlEmitter());
+
+// [SECTION] Line pen ---------------------------------------------------------------------------------
+
+// Held by value by the scene that draws with it.
+struct LinePen {
+  float x = 0, y = 0, z = 0;
+  float direction[3] = {0, 0, 0};  // the owner's scratch; the pen never reads it
+  float heading = 0;               // degrees in the x-y plane, 0 along +x
+};
+
+// One line segment from the pen to (x, y, z); the pen moves there.
+void LineTo(LinePen& pen, float x, float y, float z, GeometryEmitter& out = GlEmitter());
+// A segment of `length` along the heading; the new point always has z = 0.
+void Forward(LinePen& pen, float length, GeometryEmitter& out = GlEmitter());
+// n + 1 times: Forward(length), then turn the heading and grow the length.
+void Spiral(LinePen& pen, int n, float length, float turn, float growth,
+            GeometryEmitter& out = GlEmitter());
+
+// [SECTION] Iso-surface grid -------------------------------------------------------------------------
+
+struct GridPoint {
+  float x, y, z;     // position, set by BuildGrid
+  float value;       // field value, written by the scene each frame
+  float nx, ny, nz;  // normal, written by the scene
+};
+
+// The eight corners of one cell, as indices into IsoGrid::points.
+struct GridCell {
+  int32_t corner[8];
+};
+
+// Held by value by the scene that meshes with it; owns both arrays.
+struct IsoGrid {
+  int32_t pointCount = 0;
+  std::vector<GridPoint> points;
+  int32_t cubeCount = 0;
+  std::vector<GridCell> cubes;
+  int32_t triangleCount = 0;  // triangles of the last Polygonise
+  int32_t allocatedFor = 0;   // the n the arrays were sized for
+};
+
+// Sizes the arrays for an n-cell grid ((n+1)^3 points, n^3 cells). False (with a diagnostics
+// line) when n is out of range or memory runs out.
+bool AllocateGrid(IsoGrid& grid, int n = 60);
+
+// Fills positions (-10..10 on every axis) and cell corners. False (with a diagnostics line) when
+// n is below 1 or above what AllocateGrid sized the arrays for.
+bool BuildGrid(IsoGrid& grid, int n);
+
+// One interpolated vertex of the surface.
+struct IsoVertex {
+  float position[3];
+  float normal[3];
+};
+
+// The case index of a cell: bit c set when corner c's value is below iso.
+int CellCase(const GridPoint* const corners[8], float iso);
+
+// The triangles of one cell at level iso, vertices in emission order (the table's winding
+// reversed). Returns the triangle count (0 to 5); out receives 3 vertices per triangle.
+int PolygoniseCell(const GridPoint* const corners[8], float iso, IsoVertex out[15]);
+
+// The whole surface at level iso as one Triangles batch; each vertex gets texture coordinate
+// (nx, -ny) from its normal, which makes a 2D texture act as an environment map.
+void Polygonise(IsoGrid& grid, float iso, GeometryEmitter& out = GlEmitter());
 
 }  // namespace MorlenGL

@@ -1,0 +1,52 @@
+// image_decode.h -- PNG and JPEG files to pixel arrays, and the picture loader's sizing and pixel rules; no OpenGL.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace MorlenGL {
+
+// Tightly packed 8-bit pixels, `channels` bytes each (3 = RGB, 4 = RGBA), rows in the order stated
+// by whoever filled it. The owner holds it by value.
+struct Image {
+  int width = 0;
+  int height = 0;
+  int channels = 0;
+  std::vector<unsigned char> pixels;
+};
+
+// Refuses pictures wider or taller than this: far above any texture the show uses, and a guard
+// against headers that would have us allocate gigabytes.
+constexpr int kMaxDecodeSide = 8192;
+
+// Decodes a PNG file to 8 bits per channel: RGBA when the file carries alpha (an alpha channel or a
+// transparency chunk), else RGB. Rows stay in file order, top row first. Display gamma follows the
+// PNG texture loader the show was made with: screen gamma 2.2 / viewing gamma ("VIEWING_GAMMA",
+// default 1.0) against the file's gAMA (default 1/2.2), so an ordinary PNG decodes unchanged.
+// On failure: one diagnostics line naming `path`, false, `out` untouched.
+bool DecodePng(const std::string& path, Image* out);
+
+// Decodes a baseline or progressive JPEG to RGB, top row first. Damaged data (libjpeg recovers from
+// it with a warning, e.g. a truncated scan) counts as failure. Failure as for DecodePng.
+bool DecodeJpeg(const std::string& path, Image* out);
+
+// Screen gamma for PNG decoding, from "VIEWING_GAMMA" (unset, unparsable or not positive: 1.0).
+double PngScreenGamma();
+
+// The picture loader's texture side for `pixels` image pixels: the power of two nearest in the
+// logarithmic sense when pixels <= maxSize, else maxSize; never more than maxSize, never below 1.
+int PictureTextureSide(int pixels, int maxSize);
+
+// Stretches a top-down image to width x height with a separable tent filter whose radius grows
+// with the reduction factor: plain bilinear interpolation when enlarging, area-weighted averaging
+// when shrinking (so a 3000-pixel picture squeezed to 2048 does not alias). Keeps `channels`.
+Image Resample(const Image& src, int width, int height);
+
+// What the picture loader uploads from a top-down RGB image already at texture size: RGBA, rows
+// bottom-up, alpha 0 for pure black and 255 for everything else.
+Image PictureTexels(const Image& rgb);
+
+// Decode (by content: JPEG only here), size, stretch and convert in one go; maxSize is the driver's
+// largest texture side. Failure as for DecodeJpeg.
+bool LoadPictureTexels(const std::string& path, int maxSize, Image* out);
+
+}  // namespace MorlenGL

@@ -1,0 +1,261 @@
+// image_decode_test.cpp -- PNG and JPEG decoding, power-of-two sizing, resampling, black key.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "assets/image_decode.h"
+#include "image_files.h"
+#include "platform/diagnostics.h"
+#include "support/temp_dir.h"
+
+using namespace MorlenGL;
+using testimages::PngSpec;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+// Collects diagnostics for one test.
+struct Captured {
+  std::vector<std::string> lines;
+  Captured() { plat::CaptureDiagnostics(&lines); }
+  ~Captured() { plat::CaptureDiagnostics(nullptr); }
+};
+
+// Sets or clears an environment variable for one scope.
+struct ScopedEnv {
+  std::string name;
+  explicit ScopedEnv(const char* n, const char* value) : name(n) {
+    if (value) setenv(n, value, 1); else unsetenv(n);
+  }
+  ~ScopedEnv() { unsetenv(name.c_str()); }
+};
+
+Image Rgb(int w, int h, std::vector<unsigned char> p) { return {w, h, 3, std::move(p)}; }
+
+}  // namespace
+
+// --- sizing ------------------------------------------------------------------------------------
+
+TEST(PictureTextureSide, RoundsToTheNearestPowerOfTwoInTheLogSense) {
+  EXPECT_EQ(PictureTextureSide(640, 2048), 512);
+  EXPECT_EQ(PictureTextureSide(480, 2048), 512);
+  EXPECT_EQ(PictureTextureSide(48, 2048), 64);
+  EXPECT_EQ(PictureTextureSide(40, 2048), 32);
+  EXPECT_EQ(PictureTextureSide(1000, 2048), 1024);
+  EXPECT_EQ(PictureTextureSide(512, 2048), 512);
+  EXPECT_EQ(PictureTextureSide(1, 2048), 1);
+  // 512 * sqrt(2) = 724.08 is the switch-over.
+  EXPECT_EQ(PictureTextureSide(724, 2048), 512);
+  EXPECT_EQ(PictureTextureSide(725, 2048), 1024);
+}
+
+TEST(PictureTextureSide, NeverExceedsTheDriverMaximum) {
+  EXPECT_EQ(PictureTextureSide(3000, 2048), 2048);
+  EXPECT_EQ(PictureTextureSide(2048, 2048), 2048);
+  EXPECT_EQ(PictureTextureSide(2049, 2048), 2048);
+  // A maximum that is not a power of two: rounding up may not pass it.
+  EXPECT_EQ(PictureTextureSide(1500, 1500), 1500);
+  EXPECT_EQ(PictureTextureSide(0, 2048), 1);
+}
+
+// --- black key and row order ---------------------------------------------------------------------
+
+TEST(PictureTexels, OnlyPureBlackBecomesTransparent) {
+  const Image out = PictureTexels(Rgb(4, 1, {0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 1, 0}));
+  ASSERT_EQ(out.channels, 4);
+  const unsigned char expected[] = {0, 0, 0, 0, 0, 0, 1, 255, 1, 0, 0, 255, 0, 1, 0, 255};
+  EXPECT_EQ(std::vector<unsigned char>(out.pixels), std::vector<unsigned char>(std::begin(expected), std::end(expected)));
+}
+
+TEST(PictureTexels, PutsTheBottomRowFirstInRgbOrder) {
+  const Image out = PictureTexels(Rgb(1, 3, {10, 20, 30, 40, 50, 60, 70, 80, 90}));
+  const std::vector<unsigned char> expected = {70, 80, 90, 255, 40, 50, 60, 255, 10, 20, 30, 255};
+  EXPECT_EQ(out.pixels, expected);
+}
+
+// --- resampling ----------------------------------------------------------------------------------
+
+TEST(Resample, SameSizeIsExact) {
+  const Image in = Rgb(3, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 250, 251, 252, 0, 0, 0, 128, 64, 32});
+  EXPECT_EQ(Resample(in, 3, 2).pixels, in.pixels);
+}
+
+TEST(Resample, EnlargesBilinearly) {
+  const Image in = {2, 1, 1, {0, 255}};
+  const Image out = Resample(in, 4, 1);
+  EXPECT_EQ(out.pixels, (std::vector<unsigned char>{0, 64, 191, 255}));
+}
+
+TEST(Resample, ShrinkingAveragesInsteadOfSkipping) {
+  // A one-pixel checkerboard squeezed to half size: point sampling would keep pure 0 or 255.
+  Image in{8, 8, 1, {}};
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) in.pixels.push_back(((x + y) & 1) ? 255 : 0);
+  const Image out = Resample(in, 4, 4);
+  ASSERT_EQ(out.pixels.size(), 16u);
+  for (unsigned char v : out.pixels) {
+    EXPECT_GE(v, 100);
+    EXPECT_LE(v, 155);
+  }
+}
+
+TEST(Resample, KeepsSolidColoursAndChannelCount) {
+  const Image in = Rgb(5, 3, testimages::Solid(5, 3, 200, 100, 0));
+  const Image up = Resample(in, 16, 8), down = Resample(in, 2, 1);
+  EXPECT_EQ(up.pixels, testimages::Solid(16, 8, 200, 100, 0));
+  EXPECT_EQ(down.pixels, testimages::Solid(2, 1, 200, 100, 0));
+}
+
+// --- PNG -----------------------------------------------------------------------------------------
+
+TEST(DecodePng, KeepsTheFileAlphaAndRowOrder) {
+  TempDir dir;
+  PngSpec spec{2, 2, 4, 8, 0, {255, 0, 0, 10, 0, 255, 0, 20, 0, 0, 255, 30, 9, 8, 7, 255}};
+  testimages::WritePng(dir.File("a.png"), spec);
+  Image image;
+  ASSERT_TRUE(DecodePng(dir.File("a.png"), &image));
+  EXPECT_EQ(image.width, 2);
+  EXPECT_EQ(image.height, 2);
+  EXPECT_EQ(image.channels, 4);
+  EXPECT_EQ(image.pixels, spec.pixels);
+}
+
+TEST(DecodePng, WithoutAlphaIsRgbAndUnchanged) {
+  TempDir dir;
+  PngSpec spec{3, 1, 3, 8, 0, {1, 2, 3, 128, 129, 130, 253, 254, 255}};
+  testimages::WritePng(dir.File("rgb.png"), spec);
+  Image image;
+  ASSERT_TRUE(DecodePng(dir.File("rgb.png"), &image));
+  EXPECT_EQ(image.channels, 3);
+  EXPECT_EQ(image.pixels, spec.pixels);
+}
+
+TEST(DecodePng, ExpandsGrayPaletteAndSixteenBitsToEightBitRgb) {
+  TempDir dir;
+  testimages::WritePng(dir.File("gray.png"), {2, 1, 1, 8, 0, {7, 200}});
+  testimages::WritePng(dir.File("deep.png"), {1, 1, 3, 16, 0, {10, 20, 30}});
+  testimages::WritePalettePng(dir.File("pal.png"), 2, 1, {1, 2, 3, 4, 5, 6}, {0, 255}, {0, 1});
+  Image gray, deep, pal;
+  ASSERT_TRUE(DecodePng(dir.File("gray.png"), &gray));
+  ASSERT_TRUE(DecodePng(dir.File("deep.png"), &deep));
+  ASSERT_TRUE(DecodePng(dir.File("pal.png"), &pal));
+  EXPECT_EQ(gray.pixels, (std::vector<unsigned char>{7, 7, 7, 200, 200, 200}));
+  EXPECT_EQ(deep.pixels, (std::vector<unsigned char>{10, 20, 30}));
+  // The palette's transparency chunk is the file's alpha.
+  EXPECT_EQ(pal.channels, 4);
+  EXPECT_EQ(pal.pixels, (std::vector<unsigned char>{1, 2, 3, 0, 4, 5, 6, 255}));
+}
+
+TEST(DecodePng, AppliesDisplayGamma) {
+  TempDir dir;
+  testimages::WritePng(dir.File("plain.png"), {1, 1, 3, 8, 0, {128, 128, 128}});
+  testimages::WritePng(dir.File("srgb.png"), {1, 1, 3, 8, 1.0 / 2.2, {128, 128, 128}});
+  testimages::WritePng(dir.File("linear.png"), {1, 1, 3, 8, 1.0, {128, 128, 128}});
+  Image plain, srgb, linear, viewed;
+  ASSERT_TRUE(DecodePng(dir.File("plain.png"), &plain));
+  ASSERT_TRUE(DecodePng(dir.File("srgb.png"), &srgb));
+  ASSERT_TRUE(DecodePng(dir.File("linear.png"), &linear));
+  EXPECT_EQ(plain.pixels[0], 128);
+  EXPECT_EQ(srgb.pixels[0], 128);
+  // Linear data shown on a 2.2 screen: 255 * (128/255)^(1/2.2) = 186.
+  EXPECT_NEAR(linear.pixels[0], 186, 1);
+  {
+    ScopedEnv env("VIEWING_GAMMA", "2.2");  // screen gamma 1.0: 255 * (128/255)^2.2 = 56
+    EXPECT_DOUBLE_EQ(PngScreenGamma(), 1.0);
+    ASSERT_TRUE(DecodePng(dir.File("plain.png"), &viewed));
+    EXPECT_NEAR(viewed.pixels[0], 56, 1);
+  }
+  ScopedEnv junk("VIEWING_GAMMA", "-3");
+  EXPECT_DOUBLE_EQ(PngScreenGamma(), 2.2);
+}
+
+TEST(DecodePng, BadFilesGiveOneLineNamingTheFile) {
+  TempDir dir;
+  PngSpec spec{64, 64, 3, 8, 0, std::vector<unsigned char>(64 * 64 * 3, 77)};
+  for (size_t i = 0; i < spec.pixels.size(); ++i) spec.pixels[i] = static_cast<unsigned char>(i * 7);
+  testimages::WritePng(dir.File("whole.png"), spec);
+  const std::string bytes = testimages::ReadBytes(dir.File("whole.png"));
+  WriteFile(dir.File("cut.png"), bytes.substr(0, bytes.size() / 2));
+  WriteFile(dir.File("header.png"), bytes.substr(0, 20));
+  WriteFile(dir.File("text.png"), "this is not a picture");
+  std::string flipped = bytes;
+  flipped[50] = static_cast<char>(flipped[50] ^ 0x55);  // inside the image data: CRC mismatch
+  WriteFile(dir.File("crc.png"), flipped);
+
+  for (const char* name : {"cut.png", "header.png", "text.png", "crc.png", "missing.png"}) {
+    Captured diag;
+    Image image;
+    image.width = 99;
+    EXPECT_FALSE(DecodePng(dir.File(name), &image)) << name;
+    EXPECT_EQ(image.width, 99) << name;
+    ASSERT_EQ(diag.lines.size(), 1u) << name;
+    EXPECT_NE(diag.lines[0].find(name), std::string::npos) << diag.lines[0];
+  }
+}
+
+// --- JPEG ----------------------------------------------------------------------------------------
+
+TEST(DecodeJpeg, ReadsSizeAndColourTopRowFirst) {
+  TempDir dir;
+  std::vector<unsigned char> pixels = testimages::Solid(16, 16, 250, 250, 250);
+  for (int i = 0; i < 16 * 8 * 3; ++i) pixels[i] = 0;  // top half black
+  testimages::WriteJpeg(dir.File("p.jpg"), 16, 16, 3, pixels);
+  Image image;
+  ASSERT_TRUE(DecodeJpeg(dir.File("p.jpg"), &image));
+  EXPECT_EQ(image.width, 16);
+  EXPECT_EQ(image.height, 16);
+  EXPECT_EQ(image.channels, 3);
+  EXPECT_LE(image.pixels[0], 3);
+  EXPECT_GE(image.pixels[image.pixels.size() - 1], 247);
+}
+
+TEST(DecodeJpeg, GrayPicturesComeOutRgb) {
+  TempDir dir;
+  testimages::WriteJpeg(dir.File("g.jpg"), 8, 8, 1, std::vector<unsigned char>(64, 100));
+  Image image;
+  ASSERT_TRUE(DecodeJpeg(dir.File("g.jpg"), &image));
+  ASSERT_EQ(image.channels, 3);
+  EXPECT_NEAR(image.pixels[0], 100, 2);
+  EXPECT_EQ(image.pixels[0], image.pixels[1]);
+  EXPECT_EQ(image.pixels[1], image.pixels[2]);
+}
+
+TEST(DecodeJpeg, BadFilesGiveOneLineNamingTheFile) {
+  TempDir dir;
+  std::vector<unsigned char> pixels(64 * 64 * 3);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<unsigned char>(i * 13);
+  testimages::WriteJpeg(dir.File("whole.jpg"), 64, 64, 3, pixels);
+  const std::string bytes = testimages::ReadBytes(dir.File("whole.jpg"));
+  WriteFile(dir.File("cut.jpg"), bytes.substr(0, bytes.size() / 2));
+  WriteFile(dir.File("header.jpg"), bytes.substr(0, 100));
+  WriteFile(dir.File("empty.jpg"), "");
+  WriteFile(dir.File("text.jpg"), "plain words, no markers");
+
+  for (const char* name : {"cut.jpg", "header.jpg", "empty.jpg", "text.jpg", "missing.jpg"}) {
+    Captured diag;
+    Image image;
+    EXPECT_FALSE(DecodeJpeg(dir.File(name), &image)) << name;
+    EXPECT_TRUE(image.pixels.empty()) << name;
+    ASSERT_EQ(diag.lines.size(), 1u) << name;
+    EXPECT_NE(diag.lines[0].find(name), std::string::npos) << diag.lines[0];
+  }
+}
+
+TEST(LoadPictureTexels, StretchesToPowerOfTwoAndKeysBlack) {
+  TempDir dir;
+  // Left half black, right half white: after stretching 48x40 -> 64x32 the far left stays black.
+  std::vector<unsigned char> pixels = testimages::Solid(48, 40, 255, 255, 255);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 24; ++x)
+      for (int c = 0; c < 3; ++c) pixels[(y * 48 + x) * 3 + c] = 0;
+  testimages::WriteJpeg(dir.File("half.jpg"), 48, 40, 3, pixels);
+  Image texels;
+  ASSERT_TRUE(LoadPictureTexels(dir.File("half.jpg"), 2048, &texels));
+  EXPECT_EQ(texels.width, 64);
+  EXPECT_EQ(texels.height, 32);
+  EXPECT_EQ(texels.channels, 4);
+  EXPECT_EQ(texels.pixels[3], 0);                        // bottom-left texel: black, transparent
+  EXPECT_EQ(texels.pixels[texels.pixels.size() - 1], 255);  // top-right: white, opaque
+  EXPECT_GE(texels.pixels[texels.pixels.size() - 2], 250);
+}
