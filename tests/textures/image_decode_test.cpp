@@ -15,13 +15,6 @@ using testsupport::WriteFile;
 
 namespace {
 
-// Collects diagnostics for one test.
-struct Captured {
-  std::vector<std::string> lines;
-  Captured() { plat::CaptureDiagnostics(&lines); }
-  ~Captured() { plat::CaptureDiagnostics(nullptr); }
-};
-
 // Sets or clears an environment variable for one scope.
 struct ScopedEnv {
   std::string name;
@@ -184,7 +177,7 @@ TEST(DecodePng, BadFilesGiveOneLineNamingTheFile) {
   WriteFile(dir.File("crc.png"), flipped);
 
   for (const char* name : {"cut.png", "header.png", "text.png", "crc.png", "missing.png"}) {
-    Captured diag;
+    testimages::CapturedDiagnostics diag;
     Image image;
     image.width = 99;
     EXPECT_FALSE(DecodePng(dir.File(name), &image)) << name;
@@ -233,7 +226,7 @@ TEST(DecodeJpeg, BadFilesGiveOneLineNamingTheFile) {
   WriteFile(dir.File("text.jpg"), "plain words, no markers");
 
   for (const char* name : {"cut.jpg", "header.jpg", "empty.jpg", "text.jpg", "missing.jpg"}) {
-    Captured diag;
+    testimages::CapturedDiagnostics diag;
     Image image;
     EXPECT_FALSE(DecodeJpeg(dir.File(name), &image)) << name;
     EXPECT_TRUE(image.pixels.empty()) << name;

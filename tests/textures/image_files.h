@@ -1,7 +1,9 @@
-// image_files.h -- writes small PNG and JPEG files for the texture tests.
+// image_files.h -- writes small PNG and JPEG files for the texture tests; captures diagnostics.
 #pragma once
 #include <string>
 #include <vector>
+
+#include "platform/diagnostics.h"
 
 namespace testimages {
 
@@ -23,6 +25,13 @@ void WritePalettePng(const std::string& path, int width, int height,
 // A baseline JPEG at quality 100 from RGB (channels 3) or gray (channels 1) rows, top first.
 void WriteJpeg(const std::string& path, int width, int height, int channels,
                const std::vector<unsigned char>& pixels);
+
+// Collects what the loaders report, for one scope.
+struct CapturedDiagnostics {
+  std::vector<std::string> lines;
+  CapturedDiagnostics() { plat::CaptureDiagnostics(&lines); }
+  ~CapturedDiagnostics() { plat::CaptureDiagnostics(nullptr); }
+};
 
 std::string ReadBytes(const std::string& path);
 

@@ -15,12 +15,6 @@ using testsupport::TempDir;
 
 namespace {
 
-struct Captured {
-  std::vector<std::string> lines;
-  Captured() { plat::CaptureDiagnostics(&lines); }
-  ~Captured() { plat::CaptureDiagnostics(nullptr); }
-};
-
 struct LevelInfo {
   int width, height, internalFormat, wrapS, wrapT, minFilter, magFilter;
 };
@@ -144,7 +138,7 @@ TEST(TextureLoad, PictureBranchStretchesToPowerOfTwoWithRepeatAndNoMipmaps) {
 TEST(TextureLoad, PngBranchIsChosenByCaseSensitiveSubstring) {
   REQUIRE_GL();
   DataFolder data;
-  Captured diag;
+  testimages::CapturedDiagnostics diag;
   // ".png" in the middle of the name: decoded as PNG, so no power-of-two stretch and clamp wrap.
   cTextureSystem middle;
   middle.Load("data\\x.png.jpg");
@@ -181,7 +175,7 @@ TEST(TextureLoad, FailuresReportOnceAndLeaveTheDocumentedName) {
   };
   for (const Case c : {Case{"data\\missing.png"}, Case{"data\\cut.png"}, Case{"data\\missing.jpg"},
                        Case{"data\\cut.jpg"}, Case{"http://example.org/sky.jpg"}}) {
-    Captured diag;
+    testimages::CapturedDiagnostics diag;
     cTextureSystem texture;
     texture.Load("data\\sky.jpg");
     const uint32_t previous = texture.textureId;
@@ -196,7 +190,7 @@ TEST(TextureLoad, FailuresReportOnceAndLeaveTheDocumentedName) {
   EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D)) << "every load enables texturing, failed or not";
 
   cTextureSystem fresh;
-  Captured diag;
+  testimages::CapturedDiagnostics diag;
   EXPECT_FALSE(LoadPictureFile("data\\missing.jpg", fresh));
   EXPECT_EQ(fresh.textureId, 0u);
 }
