@@ -1,0 +1,41 @@
+// main.cpp -- tolvane-capture: reads the command line; the show itself is linked in once it exists.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "capture_options.h"
+#include "platform/diagnostics.h"
+
+namespace {
+
+int BadArguments(const std::string& why) {
+  plat::Report("%s", why.c_str());
+  fputs(capture::UsageText(), stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  capture::Options options;
+  std::string error;
+  switch (capture::ParseArguments(std::vector<std::string>(argv + 1, argv + argc), &options, &error)) {
+    case capture::ParseResult::kHelp:
+      fputs(capture::UsageText(), stdout);
+      return 0;
+    case capture::ParseResult::kBadArguments:
+      return BadArguments(error);
+    case capture::ParseResult::kRun:
+      break;
+  }
+  char startDir[4096];
+  if (getcwd(startDir, sizeof startDir)) capture::AnchorOutputPaths(&options, startDir);
+  if (!options.dataDir.empty() && chdir(options.dataDir.c_str()) != 0)
+    return BadArguments("--data " + options.dataDir + ": " + strerror(errno));
+  plat::Report("this build has no show to run yet");
+  return 3;
+}

@@ -1,0 +1,12 @@
+// png_writer.h -- captured frames as 8-bit RGB PNG files.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace capture {
+
+// rgba: width * height pixels, top row first. Alpha is dropped: what the window shows has
+// none, and the framebuffer's alpha channel is whatever the passes left there.
+bool WritePng(const std::string& path, const uint8_t* rgba, int width, int height, std::string* error);
+
+}  // namespace capture

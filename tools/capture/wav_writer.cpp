@@ -1,0 +1,61 @@
+// wav_writer.cpp -- RIFF/WAVE writing, little-endian whatever the host.
+#include "wav_writer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace capture {
+
+namespace {
+
+void Put(std::string* out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out->push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+}  // namespace
+
+AudioSection SectionForFrames(int32_t from, int64_t frames, int fps, int rate) {
+  AudioSection s;
+  s.first = static_cast<int64_t>(from) * rate / 100;
+  // Rounded, so the sound lasts frames / fps to within half an audio frame.
+  s.count = (frames * rate + fps / 2) / fps;
+  return s;
+}
+
+std::string WavHeader(int rate, int channels, int64_t frames) {
+  uint32_t blockAlign = static_cast<uint32_t>(channels) * 2;
+  uint32_t dataBytes = static_cast<uint32_t>(frames * blockAlign);
+  std::string h = "RIFF";
+  Put(&h, 36 + dataBytes, 4);
+  h += "WAVEfmt ";
+  Put(&h, 16, 4);
+  Put(&h, 1, 2);  // PCM
+  Put(&h, static_cast<uint32_t>(channels), 2);
+  Put(&h, static_cast<uint32_t>(rate), 4);
+  Put(&h, static_cast<uint32_t>(rate) * blockAlign, 4);
+  Put(&h, blockAlign, 2);
+  Put(&h, 16, 2);
+  h += "data";
+  Put(&h, dataBytes, 4);
+  return h;
+}
+
+bool WriteWav(const std::string& path, const std::vector<int16_t>& samples, int rate, int channels,
+              std::string* error) {
+  if (channels < 1 || rate < 1 || samples.size() % channels) {
+    *error = path + ": no sound to write (" + std::to_string(channels) + " channels, " + std::to_string(rate) +
+             " Hz)";
+    return false;
+  }
+  std::string bytes = WavHeader(rate, channels, static_cast<int64_t>(samples.size() / channels));
+  bytes.reserve(bytes.size() + samples.size() * 2);
+  for (int16_t s : samples) Put(&bytes, static_cast<uint16_t>(s), 2);
+  FILE* f = fopen(path.c_str(), "wb");
+  bool ok = f && fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (f) ok = fclose(f) == 0 && ok;
+  if (!ok) *error = path + ": cannot write: " + strerror(errno);
+  return ok;
+}
+
+}  // namespace capture

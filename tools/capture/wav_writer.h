@@ -1,0 +1,24 @@
+// wav_writer.h -- 16-bit PCM WAV files, and which stretch of the music a captured section covers.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace capture {
+
+// Audio frames [first, first + count) of a file at `rate` that sound while `frames` video
+// frames at `fps`, starting at show time `from` (hundredths), are on screen.
+struct AudioSection {
+  int64_t first = 0;
+  int64_t count = 0;
+};
+AudioSection SectionForFrames(int32_t from, int64_t frames, int fps, int rate);
+
+// The 44-byte RIFF header for `frames` interleaved 16-bit frames.
+std::string WavHeader(int rate, int channels, int64_t frames);
+
+// samples: interleaved, channels per frame. On failure *error names the file and the reason.
+bool WriteWav(const std::string& path, const std::vector<int16_t>& samples, int rate, int channels,
+              std::string* error);
+
+}  // namespace capture

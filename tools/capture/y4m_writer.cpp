@@ -1,0 +1,106 @@
+// y4m_writer.cpp -- RGB to YUV 4:2:0 conversion and the YUV4MPEG2 container.
+#include "y4m_writer.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace capture {
+
+namespace {
+
+// BT.601 studio range in 8-bit fixed point; >> on negatives rounds down, as intended.
+uint8_t LumaOf(int r, int g, int b) {
+  return static_cast<uint8_t>(((66 * r + 129 * g + 25 * b + 128) >> 8) + 16);
+}
+uint8_t BlueDiffOf(int r, int g, int b) {
+  return static_cast<uint8_t>(((-38 * r - 74 * g + 112 * b + 128) >> 8) + 128);
+}
+uint8_t RedDiffOf(int r, int g, int b) {
+  return static_cast<uint8_t>(((112 * r - 94 * g - 18 * b + 128) >> 8) + 128);
+}
+
+std::string Why(const std::string& path, const char* what) {
+  return (path == "-" ? std::string("standard output") : path) + ": " + what + ": " + strerror(errno);
+}
+
+}  // namespace
+
+std::string Y4mStreamHeader(int width, int height, int fps) {
+  return "YUV4MPEG2 W" + std::to_string(width) + " H" + std::to_string(height) + " F" + std::to_string(fps) +
+         ":1 Ip A1:1 C420jpeg XCOLORRANGE=LIMITED\n";
+}
+
+size_t Y4mFrameBytes(int width, int height) {
+  return 6 + static_cast<size_t>(width) * height * 3 / 2;
+}
+
+void RgbaToYuv420(const uint8_t* rgba, int width, int height, std::vector<uint8_t>* yuv) {
+  size_t lumaSize = static_cast<size_t>(width) * height;
+  size_t chromaSize = lumaSize / 4;
+  yuv->resize(lumaSize + 2 * chromaSize);
+  uint8_t* y = yuv->data();
+  uint8_t* u = y + lumaSize;
+  uint8_t* v = u + chromaSize;
+  for (size_t i = 0; i < lumaSize; ++i) y[i] = LumaOf(rgba[4 * i], rgba[4 * i + 1], rgba[4 * i + 2]);
+  for (int row = 0; row < height / 2; ++row) {
+    for (int col = 0; col < width / 2; ++col) {
+      int sum[3] = {0, 0, 0};
+      for (int dy = 0; dy < 2; ++dy)
+        for (int dx = 0; dx < 2; ++dx) {
+          const uint8_t* p = rgba + 4 * ((2 * row + dy) * static_cast<size_t>(width) + 2 * col + dx);
+          for (int c = 0; c < 3; ++c) sum[c] += p[c];
+        }
+      int r = (sum[0] + 2) / 4, g = (sum[1] + 2) / 4, b = (sum[2] + 2) / 4;
+      size_t k = static_cast<size_t>(row) * (width / 2) + col;
+      u[k] = BlueDiffOf(r, g, b);
+      v[k] = RedDiffOf(r, g, b);
+    }
+  }
+}
+
+Y4mWriter::~Y4mWriter() {
+  std::string ignored;
+  Close(&ignored);
+}
+
+bool Y4mWriter::Open(const std::string& path, int width, int height, int fps, std::string* error) {
+  if (width % 2 || height % 2) {
+    *error = path + ": 4:2:0 needs an even width and height";
+    return false;
+  }
+  path_ = path;
+  width_ = width;
+  height_ = height;
+  ownsFile_ = path != "-";
+  file_ = ownsFile_ ? fopen(path.c_str(), "wb") : stdout;
+  if (!file_) {
+    *error = Why(path, "cannot create");
+    return false;
+  }
+  std::string header = Y4mStreamHeader(width, height, fps);
+  if (fwrite(header.data(), 1, header.size(), file_) != header.size()) {
+    *error = Why(path, "write failed");
+    return false;
+  }
+  return true;
+}
+
+bool Y4mWriter::Write(const uint8_t* rgba, std::string* error) {
+  RgbaToYuv420(rgba, width_, height_, &yuv_);
+  if (fwrite("FRAME\n", 1, 6, file_) != 6 || fwrite(yuv_.data(), 1, yuv_.size(), file_) != yuv_.size()) {
+    *error = Why(path_, "write failed");
+    return false;
+  }
+  return true;
+}
+
+bool Y4mWriter::Close(std::string* error) {
+  if (!file_) return true;
+  bool ok = fflush(file_) == 0;
+  if (ownsFile_) ok = fclose(file_) == 0 && ok;
+  file_ = nullptr;
+  if (!ok) *error = Why(path_, "write failed");
+  return ok;
+}
+
+}  // namespace capture
