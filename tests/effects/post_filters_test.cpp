@@ -106,23 +106,6 @@ TEST_F(FilterTest, EveryProgramCompilesAndLinksWithItsUniforms) {
   EXPECT_GE(blur.blurFactorLocation, 0);
 }
 
-TEST_F(FilterTest, ConstructorsWriteTheDefaults) {
-  cGaussianBlurShader gaussian;
-  EXPECT_EQ(gaussian.blurFactor, 0.01f);
-  EXPECT_EQ(gaussian.bloom, 0.0f);
-  EXPECT_EQ(gaussian.alpha, 1.0f);
-  cRadialBlurShader radial;
-  EXPECT_EQ(radial.start, 1.0f);
-  EXPECT_EQ(radial.scale, -0.2f);
-  EXPECT_EQ(radial.iterations, 16);
-  EXPECT_EQ(radial.center[0], 0.5f);
-  cDoFShader dof;
-  EXPECT_EQ((std::vector<float>(dof.focusParams, dof.focusParams + 4)), (std::vector<float>{50, 100, 0, 1}));
-  cDistortShader distort;
-  EXPECT_EQ(distort.distortProgram, 0.0f);
-  EXPECT_EQ(distort.psParameters[3], 1.0f);
-}
-
 // [SECTION] gaussian blur
 
 TEST_F(FilterTest, GaussianIsTheBinomialAverageOfTheNeighbours) {
