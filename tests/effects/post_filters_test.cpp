@@ -225,13 +225,14 @@ TEST_F(FilterTest, DepthOfFieldWithDefaultFocusIsAUniformHalfBlend) {
   dof.dofAmount = 0.75f;  // below zero: all sharp
   ExpectPixel(Run(dof, 4, 4)[0], 255, 0, 0, 255, 0);
 
-  // A real near plane makes the blend follow the depth: at d = 0.3 with near 1, far 101 the eye
-  // distance is 1 / (1 - 0.3 (100 / 101)) = 1.42, |1.42 - 50| / 100 = 0.486.
+  // A real near plane makes the blend follow the depth: near 1 and far 2 give w = 2, so at
+  // d = 0.3 the eye distance is (1 x 2) / (2 - 0.3) = 1.18; focus 0, range 2: f = 0.59.
   dof.dofAmount = 0.0f;
+  dof.focusParams[0] = 0.0f;
+  dof.focusParams[1] = 2.0f;
   dof.focusParams[2] = 1.0f;
-  dof.focusParams[3] = 101.0f / 100.0f;
-  const float z = (-1.0f * dof.focusParams[3]) / (0.3f - dof.focusParams[3]);
-  const float f = std::fabs(z - 50.0f) / 100.0f;
+  dof.focusParams[3] = 2.0f;
+  const float f = (2.0f / 1.7f) / 2.0f;
   ExpectPixel(Run(dof, 4, 4)[0], Byte(1.0f - f), 0, Byte(f), 255, 2);
 }
 
