@@ -1,0 +1,108 @@
+// inspect_test.cpp -- tolvane-inspect as authors use it: reports, exit codes, usage.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+
+#include "support/temp_dir.h"
+#include "writer_3ds.h"
+
+namespace {
+
+struct Result {
+  int code = -1;
+  std::string out;
+};
+
+// Runs the built tool; stderr goes to a file so stdout stays the JSON alone.
+Result Inspect(const std::string& args, std::string* err = nullptr) {
+  testsupport::TempDir dir;
+  std::string command = std::string(TOLVANE_BINARY_DIR "/tolvane-inspect ") + args + " 2>" +
+                        dir.File("err");
+  Result r;
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return r;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
+  int status = pclose(p);
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (err) {
+    FILE* e = fopen(dir.File("err").c_str(), "r");
+    while (e && (n = fread(buffer, 1, sizeof buffer, e)) > 0) err->append(buffer, n);
+    if (e) fclose(e);
+  }
+  return r;
+}
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(Inspect, ModelReport) {
+  testsupport::TempDir dir;
+  using namespace test3ds;
+  std::string file =
+      Main({Editor({MaterialChunk("red"),
+                    Object("tri", {Mesh({Vertices({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {4, 4, 4}}),
+                                         Mapping({{0, 0}, {1, 0}, {0, 1}, {1, 1}}),
+                                         Faces({{0, 1, 2}}, {Group("red", {0}), Group("blue", {0})})})})})})
+          .Bytes();
+  testsupport::WriteFile(dir.File("m.3ds"), file);
+  Result r = Inspect("model " + dir.File("m.3ds"));
+  EXPECT_EQ(r.code, 0);
+  EXPECT_TRUE(Has(r.out, "\"materials\": [\n    \"red\"\n  ]")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\"vertices\": 4")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\"faces\": 1,")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\"mappingCoordinates\": 4")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\"material\": null,\n          \"materialIndex\": 1")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\"min\": [0, 0, -4]")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\"max\": [4, 4, 0]")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\"zeroNormals\": 1")) << r.out;
+}
+
+TEST(Inspect, DamagedAndMissingFilesExitWithOne) {
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir.File("bad.3ds"), test3ds::SingleTriangle().substr(0, 30));
+  std::string err;
+  Result bad = Inspect("model " + dir.File("bad.3ds"), &err);
+  EXPECT_EQ(bad.code, 1);
+  EXPECT_TRUE(Has(err, "bad.3ds")) << err;
+  err.clear();
+  Result missing = Inspect("model " + dir.File("none.3ds"), &err);
+  EXPECT_EQ(missing.code, 1);
+  EXPECT_TRUE(missing.out.empty());
+  EXPECT_TRUE(Has(err, "none.3ds")) << err;
+  Result track = Inspect("track " + dir.File("none.dkf"));
+  EXPECT_EQ(track.code, 1);
+}
+
+TEST(Inspect, TrackReportFollowsFrameByFrame) {
+  testsupport::TempDir dir;
+  // A linear (type 1) track: following it frame by frame accumulates the slope, 0.1 per
+  // hundredth from x = -10 (the first frame, t = 0, has no step yet).
+  testsupport::WriteFile(dir.File("t.dkf"), "-100>-10>0>0>1>\n100>10>0>0>1>\n50>0>0>0>1>\n");
+  Result r = Inspect("track " + dir.File("t.dkf") + " --at 40 --at 0");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_TRUE(Has(r.out, "\"sampleCount\": 0")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\"firstSample\": null")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\"keysOutOfOrder\": [\n    2\n  ]")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\"t\": 40,\n      \"position\": [-6, 0, 0]")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\"t\": 0,\n      \"position\": [-10, 0, 0]")) << r.out;
+}
+
+TEST(Inspect, TimeAndArguments) {
+  EXPECT_EQ(Inspect("time 1:20.001").out, "8001\n");
+  EXPECT_EQ(Inspect("time 1:20").out, "80\n");
+  std::string err;
+  EXPECT_EQ(Inspect("", &err).code, 2);
+  EXPECT_TRUE(Has(err, "usage:")) << err;
+  EXPECT_EQ(Inspect("frobnicate x").code, 2);
+  EXPECT_EQ(Inspect("model").code, 2);
+  EXPECT_EQ(Inspect("track x.dkf --at").code, 2);
+  EXPECT_EQ(Inspect("track x.dkf --at -5").code, 2);
+  EXPECT_EQ(Inspect("track x.dkf --when 5").code, 2);
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+// main.cpp -- tolvane-inspect: shows what the engine makes of an asset file, for authors and tests.
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "inspect.h"
+#include "sequencing/time_string.h"
+
+namespace {
+
+int Usage(const char* why) {
+  fprintf(stderr,
+          "tolvane-inspect: %s\n"
+          "usage: tolvane-inspect model FILE              materials, objects, groups, bounds (JSON)\n"
+          "       tolvane-inspect track FILE [--at T ...] keys, samples, positions at T hundredths\n"
+          "       tolvane-inspect time TEXT               hundredths the time-text rule gives\n"
+          "exit codes: 0 success, 1 missing or invalid file, 2 bad arguments\n",
+          why);
+  return inspect::kBadArguments;
+}
+
+// A time in hundredths: digits only, within 32 bits.
+bool ParseHundredths(const char* text, int32_t* out) {
+  if (!*text || strspn(text, "0123456789") != strlen(text)) return false;
+  errno = 0;
+  long long value = strtoll(text, nullptr, 10);
+  if (errno || value > INT32_MAX) return false;
+  *out = static_cast<int32_t>(value);
+  return true;
+}
+
+int Track(int argc, char** argv) {
+  if (argc < 3) return Usage("track needs a FILE");
+  std::vector<int32_t> times;
+  for (int i = 3; i < argc; ++i) {
+    if (strcmp(argv[i], "--at") != 0) return Usage("expected --at T");
+    int32_t t;
+    if (i + 1 >= argc || !ParseHundredths(argv[i + 1], &t))
+      return Usage("--at needs a non-negative time in hundredths");
+    times.push_back(t);
+    ++i;
+  }
+  return inspect::InspectTrack(argv[2], times);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage("no subcommand");
+  std::string command = argv[1];
+  if (command == "model") {
+    if (argc != 3) return Usage("model takes exactly one FILE");
+    return inspect::InspectModel(argv[2]);
+  }
+  if (command == "track") return Track(argc, argv);
+  if (command == "time") {
+    if (argc != 3) return Usage("time takes exactly one TEXT");
+    printf("%d\n", MorlenGL::ParseTimeString(argv[2]));
+    return inspect::kOk;
+  }
+  return Usage(("unknown subcommand \"" + command + "\"").c_str());
+}
