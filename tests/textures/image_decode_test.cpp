@@ -5,6 +5,7 @@
 
 #include "assets/image_decode.h"
 #include "image_files.h"
+#include "platform/crt_random.h"
 #include "platform/diagnostics.h"
 #include "support/temp_dir.h"
 
@@ -251,4 +252,50 @@ TEST(LoadPictureTexels, StretchesToPowerOfTwoAndKeysBlack) {
   EXPECT_EQ(texels.pixels[3], 0);                        // bottom-left texel: black, transparent
   EXPECT_EQ(texels.pixels[texels.pixels.size() - 1], 255);  // top-right: white, opaque
   EXPECT_GE(texels.pixels[texels.pixels.size() - 2], 250);
+}
+
+// --- damaged input ---------------------------------------------------------------------------------
+
+TEST(Decoders, RefuseOversizedHeadersBeforeAllocating) {
+  TempDir dir;
+  testimages::WritePng(dir.File("wide.png"), {kMaxDecodeSide + 1, 1, 1, 8, 0,
+                                              std::vector<unsigned char>(kMaxDecodeSide + 1, 5)});
+  testimages::WriteJpeg(dir.File("wide.jpg"), kMaxDecodeSide + 8, 1, 1,
+                        std::vector<unsigned char>(kMaxDecodeSide + 8, 5));
+  testimages::CapturedDiagnostics diag;
+  Image image;
+  EXPECT_FALSE(DecodePng(dir.File("wide.png"), &image));
+  EXPECT_FALSE(DecodeJpeg(dir.File("wide.jpg"), &image));
+  EXPECT_EQ(diag.lines.size(), 2u);
+}
+
+// Randomly damaged files either decode to a consistent image or fail with exactly one line.
+TEST(Decoders, SurviveRandomDamage) {
+  TempDir dir;
+  std::vector<unsigned char> pixels(40 * 24 * 3);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<unsigned char>(i * 31 + i / 7);
+  testimages::WritePng(dir.File("good.png"), {40, 24, 3, 8, 0, pixels});
+  testimages::WriteJpeg(dir.File("good.jpg"), 40, 24, 3, pixels);
+  const std::string png = testimages::ReadBytes(dir.File("good.png"));
+  const std::string jpg = testimages::ReadBytes(dir.File("good.jpg"));
+  plat::Srand(7);
+  for (int round = 0; round < 300; ++round) {
+    const bool isPng = round % 2 == 0;
+    std::string bytes = isPng ? png : jpg;
+    const int flips = 1 + plat::Rand() % 4;
+    for (int f = 0; f < flips; ++f)
+      bytes[plat::Rand() % bytes.size()] = static_cast<char>(plat::Rand() & 0xff);
+    if (round % 5 == 0) bytes.resize(plat::Rand() % bytes.size());
+    const std::string path = dir.File(isPng ? "bad.png" : "bad.jpg");
+    WriteFile(path, bytes);
+    testimages::CapturedDiagnostics diag;
+    Image image;
+    const bool ok = isPng ? DecodePng(path, &image) : DecodeJpeg(path, &image);
+    if (ok) {
+      ASSERT_EQ(image.pixels.size(), static_cast<size_t>(image.width) * image.height * image.channels);
+      EXPECT_TRUE(diag.lines.empty()) << "round " << round;
+    } else {
+      EXPECT_EQ(diag.lines.size(), 1u) << "round " << round;
+    }
+  }
 }
