@@ -30,18 +30,6 @@ const float kLookAt[16] = {0, 0, 1, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, -3, 1};
 
 }  // namespace
 
-TEST(Camera, SetLookAtStoresThePointsOnly) {
-  Camera c = SceneCamera();
-  SetLookAt(c, 1, 2, 3, 4, 5, 6, 7, 8, 9);
-  EXPECT_EQ(c.eye.x, 1);
-  EXPECT_EQ(c.eye.z, 3);
-  EXPECT_EQ(c.centre.y, 5);
-  EXPECT_EQ(c.up.x, 7);
-  EXPECT_EQ(c.up.z, 9);
-  EXPECT_EQ(c.fovY, 45);
-  EXPECT_EQ(c.zFar, 10000);
-}
-
 TEST(Camera, ApplyLoadsProjectionAndLeavesOnlyTheLookAtInModelview) {
   REQUIRE_GL();
   glMatrixMode(GL_MODELVIEW);
@@ -89,13 +77,8 @@ TEST(Camera, ApplyLookAtMultipliesOntoTheCurrentMatrix) {
   EXPECT_NEAR(m[14], 0, 1e-6f);
 }
 
-TEST(Vec3, AddScaleAndBezierEnds) {
+TEST(Vec3, BezierPointEndsAndMiddle) {
   const Vec3 p0{1, 2, 3}, p1{-4, 8, 0.5f}, p2{7, -1, 2}, p3{0.25f, 6, -9};
-  const Vec3 sum = Add(p0, p1);
-  EXPECT_EQ(sum.x, -3);
-  EXPECT_EQ(sum.z, 3.5f);
-  EXPECT_EQ(Scale(p1, 2).y, 16);
-
   const Vec3 start = BezierPoint(p0, p1, p2, p3, 0);
   const Vec3 end = BezierPoint(p0, p1, p2, p3, 1);
   EXPECT_EQ(start.x, p0.x);

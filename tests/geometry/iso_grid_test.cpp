@@ -170,18 +170,6 @@ TEST(Polygonise, AllInsideOrAllOutsideEmitsNothing) {
   }
 }
 
-TEST(Polygonise, EveryCaseEmitsItsTableRow) {
-  GridPoint points[8];
-  const GridPoint* corners[8];
-  for (int k = 0; k < 8; ++k) corners[k] = &points[k];
-  IsoVertex out[15];
-  for (int c = 0; c < 256; ++c) {
-    for (int k = 0; k < 8; ++k) points[k] = {float(k & 1), float(k >> 1 & 1), float(k >> 2), (c >> k & 1) ? 0.0f : 1.0f, 0, 0, 0};
-    ASSERT_EQ(CellCase(corners, 0.5f), c);
-    EXPECT_EQ(PolygoniseCell(corners, 0.5f, out), CountTableTriangles(c)) << c;
-  }
-}
-
 // A ball (value rises towards the centre, as a blob field does): every vertex on the level
 // sphere, and every triangle wound so that its front faces away from the centre.
 TEST(Polygonise, BallSurfaceLiesOnTheLevelAndFacesOutward) {

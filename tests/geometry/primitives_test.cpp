@@ -1,4 +1,4 @@
-// primitives_test.cpp -- quad, cube, icosphere and line pen, recorded without a context.
+// primitives_test.cpp -- cube, icosphere and line pen, recorded without a context.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,22 +19,6 @@ void ExpectPosition(const Recorded& v, float x, float y, float z, float toleranc
 }
 
 }  // namespace
-
-TEST(DrawQuad, OneQuadInThePlaneZOne) {
-  RecordingEmitter rec;
-  DrawQuad(rec);
-  ASSERT_EQ(rec.batches.size(), 1u);
-  const auto& b = rec.batches[0];
-  EXPECT_EQ(b.mode, Primitive::Quads);
-  EXPECT_TRUE(b.ended);
-  ASSERT_EQ(b.vertices.size(), 4u);
-  const float expected[4][4] = {{-1, -1, 0, 0}, {1, -1, 1, 0}, {1, 1, 1, 1}, {-1, 1, 0, 1}};
-  for (int i = 0; i < 4; ++i) {
-    ExpectPosition(b.vertices[i], expected[i][0], expected[i][1], 1);
-    EXPECT_EQ(b.vertices[i].texCoord[0], expected[i][2]);
-    EXPECT_EQ(b.vertices[i].texCoord[1], expected[i][3]);
-  }
-}
 
 TEST(DrawCube, SixFacesWithOutwardNormals) {
   RecordingEmitter rec;
@@ -161,21 +145,3 @@ TEST(LinePen, SpiralDrawsNPlusOneSegments) {
   EXPECT_TRUE(none.batches.empty());
 }
 
-TEST(RecordingEmitter, VerticesTakeTheCurrentNormalAndTexCoord) {
-  RecordingEmitter rec;
-  rec.Vertex(9, 9, 9);  // outside a batch: dropped
-  rec.Begin(Primitive::Triangles);
-  rec.Vertex(0, 0, 0);
-  rec.Normal(1, 0, 0);
-  rec.TexCoord(0.5f, 0.25f);
-  rec.Vertex(1, 0, 0);
-  rec.Vertex(0, 1, 0);
-  rec.End();
-  ASSERT_EQ(rec.batches.size(), 1u);
-  const auto& vs = rec.batches[0].vertices;
-  ASSERT_EQ(vs.size(), 3u);
-  EXPECT_EQ(vs[0].normal[2], 1.0f);  // GL's initial normal (0, 0, 1)
-  EXPECT_EQ(vs[1].normal[0], 1.0f);
-  EXPECT_EQ(vs[2].texCoord[1], 0.25f);
-  EXPECT_EQ(rec.TriangleCount(), 1);
-}
