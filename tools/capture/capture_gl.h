@@ -1,0 +1,34 @@
+// capture_gl.h -- the OpenGL calls of the capture: reading the window back, timer queries, errors.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace capture {
+
+// The default framebuffer as RGBA, top row first, whatever framebuffer the show left bound.
+void ReadWindow(int width, int height, std::vector<uint8_t>* rgba);
+
+// GPU time of the commands between Begin and End, where the driver has timer queries.
+class GpuTimer {
+ public:
+  bool Available();  // decided on first use, with a context current
+  void Begin();
+  // Milliseconds, waiting for the result; negative without a timer or without a Begin.
+  double End();
+
+ private:
+  int available_ = -1;
+  unsigned query_ = 0;
+  bool running_ = false;
+};
+
+// Every pending OpenGL error code, oldest first.
+std::vector<unsigned> TakeGlErrors();
+
+struct GlDescription {
+  std::string renderer, vendor, version;
+};
+GlDescription DescribeGl();
+
+}  // namespace capture
