@@ -28,6 +28,25 @@ TEST(FrameTiming, ClocksOnTheVirtualCounterReadTheFrameTimes) {
   plat::UseRealCounter();
 }
 
+TEST(FrameTiming, ALateStartReadsTheCounterAsAFullRunThere) {
+  for (int fps : {1, 4, 25, 60}) {
+    for (int32_t from : {100, 5700, 11200}) {
+      plat::UseVirtualCounter(capture::CounterFrequencyFor(fps), 0);
+      MorlenGL::Timer full;
+      int64_t frames = int64_t{from} * fps / 100;  // every start here lies on the frame grid
+      for (int64_t n = 0; n < frames; ++n) plat::AdvanceVirtualCounter(capture::CountsPerFrame(fps));
+      full.Advance();
+      int64_t counterThere = plat::CounterRead();
+      plat::UseVirtualCounter(capture::CounterFrequencyFor(fps), capture::CounterAt(from, fps));
+      EXPECT_EQ(plat::CounterRead(), counterThere) << fps << " fps from " << from;
+      MorlenGL::Timer late;
+      EXPECT_EQ(late.m_now, full.m_now) << fps << " fps from " << from;
+      EXPECT_EQ(full.m_elapsed, from);
+    }
+  }
+  plat::UseRealCounter();
+}
+
 TEST(FrameTiming, SectionsCountTheirFramesInclusively) {
   EXPECT_EQ(FrameCount(0, 100, 60), 61);       // 0:00.0 to 0:01.0
   EXPECT_EQ(FrameCount(5700, 5700, 60), 1);

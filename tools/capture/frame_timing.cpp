@@ -8,6 +8,8 @@ namespace capture {
 int64_t CounterFrequencyFor(int fps) { return static_cast<int64_t>(fps) * 100 * 1000; }
 int64_t CountsPerFrame(int) { return 100 * 1000; }
 
+int64_t CounterAt(int32_t from, int fps) { return static_cast<int64_t>(from) * CounterFrequencyFor(fps) / 100; }
+
 int32_t FrameTime(int32_t from, int64_t n, int fps) {
   return from + static_cast<int32_t>(n * 100 / fps);
 }

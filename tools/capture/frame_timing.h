@@ -12,6 +12,10 @@ constexpr int32_t kShowEnd = 30400;
 int64_t CounterFrequencyFor(int fps);
 int64_t CountsPerFrame(int fps);
 
+// The counter value at which a capture starting at `from` begins: the value a capture
+// from 0 has when it reaches `from`, so even raw clock readings agree between the two.
+int64_t CounterAt(int32_t from, int fps);
+
 // Show time, in hundredths, of frame n of a capture that starts at `from`: the clocks
 // divide the counter, so the time is from + floor(n * 100 / fps).
 int32_t FrameTime(int32_t from, int64_t n, int fps);
