@@ -1,0 +1,309 @@
+// particle_simulation_test.cpp -- births, life decrement, motion, jitter and the halo and sphere rules, without OpenGL.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "effects/particle_system.h"
+#include "platform/counter.h"
+#include "platform/crt_random.h"
+#include "platform/diagnostics.h"
+
+using MorlenGL::cHaloSystem;
+using MorlenGL::cParticleSystem;
+using MorlenGL::Particle;
+using MorlenGL::ParticleVec;
+using MorlenGL::Timer;
+
+namespace {
+
+constexpr int64_t kFrequency = 10000;  // 100 counts per hundredth
+
+// Declared before the clock so the clock is built on the virtual counter.
+struct VirtualCounterScope {
+  VirtualCounterScope() { plat::UseVirtualCounter(kFrequency, 5000); }
+  ~VirtualCounterScope() { plat::UseRealCounter(); }
+};
+
+class ParticleTest : public ::testing::Test {
+ protected:
+  void TearDown() override { plat::ClearCalendarTimeOverride(); }
+  // One frame of the owning scene: its clock moves on, then the system updates.
+  void Frame(cParticleSystem& s, int hundredths) {
+    plat::AdvanceVirtualCounter(hundredths * kFrequency / 100);
+    clock.Advance();
+    s.Update();
+  }
+  // A particle that will not die during a short test, at rest at a known place.
+  static void Revive(Particle& p, ParticleVec at) {
+    p.life = 1;
+    p.fade = 0;
+    p.position = at;
+    p.velocity = {};
+    p.acceleration = {};
+    p.drift = {};
+  }
+  VirtualCounterScope counter;
+  Timer clock;
+};
+
+// The float nearest to some k / 100.
+bool IsMultipleOfHundredth(float v) {
+  const float k = std::round(v * 100.0f);
+  return v == k / 100.0f;
+}
+
+}  // namespace
+
+TEST_F(ParticleTest, FreshPoolComesToLifeOneParticlePerFrame) {
+  cParticleSystem s;
+  s.clock = &clock;
+  s.lifeScale = 1;
+  s.Init(3);
+  ASSERT_EQ(s.particleCount, 3);
+  ASSERT_EQ(s.particles.size(), 3u);
+  EXPECT_TRUE(s.initialised);
+  for (const Particle& p : s.particles) {
+    EXPECT_TRUE(p.active);
+    EXPECT_FLOAT_EQ(p.life, 0.001f);
+  }
+  for (int frame = 0; frame < 3; ++frame) {
+    Frame(s, 50);
+    EXPECT_EQ(s.particles[frame].life, 1.0f) << "frame " << frame;
+    for (int i = 0; i < frame; ++i) {
+      EXPECT_GT(s.particles[i].life, 0.0f);
+      EXPECT_LT(s.particles[i].life, 1.0f);
+    }
+    for (int i = frame + 1; i < 3; ++i) EXPECT_LT(s.particles[i].life, 0.0f) << "frame " << frame;
+    EXPECT_TRUE(s.respawnedThisFrame);
+  }
+  Frame(s, 50);
+  EXPECT_FALSE(s.respawnedThisFrame);
+}
+
+TEST_F(ParticleTest, LifeFallsByFadeOverStepTimesLifeScale) {
+  EXPECT_FLOAT_EQ(MorlenGL::LifeDecrement(0.005f, 0.02f, 100), 0.0025f);
+  EXPECT_FLOAT_EQ(MorlenGL::LifeDecrement(0.005f, 0.01f, 100), 0.005f);
+
+  cParticleSystem s;
+  s.clock = &clock;
+  s.Init(1);
+  Revive(s.particles[0], {0, 0, 0});
+  s.particles[0].fade = 0.005f;
+  Frame(s, 2);
+  EXPECT_FLOAT_EQ(s.particles[0].life, 0.9975f);
+  Frame(s, 1);
+  EXPECT_FLOAT_EQ(s.particles[0].life, 0.9925f);
+}
+
+TEST_F(ParticleTest, ZeroFrameStepKillsAtOnce) {
+  EXPECT_TRUE(std::isinf(MorlenGL::LifeDecrement(0.001f, 0.0f, 100)));
+  // Even a particle that never fades must not end up with a NaN life that can never fall below 0.
+  EXPECT_TRUE(std::isinf(MorlenGL::LifeDecrement(0.0f, 0.0f, 100)));
+
+  cParticleSystem s;
+  s.clock = &clock;
+  s.Init(3);
+  for (Particle& p : s.particles) Revive(p, {0, 0, 0});
+  s.particles[2].fade = 0;
+  Frame(s, 0);
+  EXPECT_EQ(s.particles[0].life, 1.0f);  // reborn
+  EXPECT_NE(s.particles[0].fade, 0.0f);
+  EXPECT_TRUE(std::isinf(s.particles[1].life));
+  EXPECT_LT(s.particles[1].life, 0.0f);
+  EXPECT_LT(s.particles[2].life, 0.0f);
+  Frame(s, 1);
+  EXPECT_EQ(s.particles[1].life, 1.0f);  // the next free rebirth
+}
+
+TEST_F(ParticleTest, OnlyTheAccelerationIsScaledByTheStep) {
+  cParticleSystem s;
+  s.clock = &clock;
+  s.Init(1);
+  Particle& p = s.particles[0];
+  Revive(p, {1, 2, 3});
+  p.acceleration = {0, -1, 0};
+  p.drift = {0, 0, 0.25f};
+  const float angle = p.angle;
+  Frame(s, 50);
+  Frame(s, 50);
+  EXPECT_FLOAT_EQ(p.velocity.y, -1.0f);
+  EXPECT_FLOAT_EQ(p.position.y, 2.0f - 1.5f);
+  EXPECT_FLOAT_EQ(p.velocity.z, 0.5f);
+  EXPECT_FLOAT_EQ(p.position.z, 3.0f + 0.25f + 0.5f);
+  EXPECT_FLOAT_EQ(p.position.x, 1.0f);
+  EXPECT_FLOAT_EQ(p.angle, angle + 1.0f);
+}
+
+TEST_F(ParticleTest, FixedSeedGivesTheDocumentedBirth) {
+  plat::OverrideCalendarTime(1);  // seed 1: 41, 18467, 6334, 26500, 19169, 15724, 11478, 29358
+  plat::Srand(999);
+  cParticleSystem s;
+  s.emitter = {10, 20, 30};
+  s.colour = {0.5f, 0.25f, 0.125f};
+  s.drift = {0, 0.001f, 0};
+  s.acceleration = {1, 2, 3};
+  s.Init(1);
+  const Particle& p = s.particles[0];
+  EXPECT_FLOAT_EQ(p.fade, 0.003f);
+  EXPECT_FLOAT_EQ(p.axis.x, 184.67f);
+  EXPECT_FLOAT_EQ(p.axis.y, 63.34f);
+  EXPECT_FLOAT_EQ(p.axis.z, 265.0f);
+  EXPECT_NEAR(p.position.x, 10 - 0.01f, 1e-5);
+  EXPECT_NEAR(p.position.y, 20 - 0.06f, 1e-5);
+  EXPECT_NEAR(p.position.z, 30 + 0.08f, 1e-5);
+  EXPECT_FLOAT_EQ(p.angle, 293.58f);
+  EXPECT_EQ(p.r, 0.5f);
+  EXPECT_EQ(p.g, 0.25f);
+  EXPECT_EQ(p.b, 0.125f);
+  EXPECT_EQ(p.drift.y, 0.001f);
+  EXPECT_EQ(p.acceleration.z, 3.0f);
+  EXPECT_EQ(p.velocity.x, 0.0f);
+  EXPECT_EQ(p.velocity.y, 0.0f);
+  EXPECT_EQ(p.velocity.z, 0.0f);
+}
+
+TEST_F(ParticleTest, ConstructionRestartsTheSharedSequence) {
+  plat::OverrideCalendarTime(4242);
+  plat::Srand(4242);
+  const int first = plat::Rand();
+  const int second = plat::Rand();
+  cParticleSystem s;
+  EXPECT_EQ(plat::Rand(), first);
+  cHaloSystem h;  // every construction restarts it
+  EXPECT_EQ(plat::Rand(), first);
+  EXPECT_EQ(plat::Rand(), second);
+}
+
+TEST_F(ParticleTest, BirthValuesStayOnTheirGrids) {
+  plat::OverrideCalendarTime(1700000000);
+  cParticleSystem s;
+  s.emitter = {0, -1110, 0};
+  s.Init(2000);
+  const float fades[] = {0.001f, 0.003f, 0.005f, 0.007f};
+  for (const Particle& p : s.particles) {
+    bool known = false;
+    for (float f : fades) known = known || std::fabs(p.fade - f) < 1e-7f;
+    ASSERT_TRUE(known) << p.fade;
+    for (float v : {p.angle, p.axis.x, p.axis.y, p.axis.z}) {
+      ASSERT_GE(v, 0.0f);
+      ASSERT_LT(v, 327.68f);
+      ASSERT_TRUE(IsMultipleOfHundredth(v)) << v;
+    }
+    ASSERT_GE(p.position.x, -0.1f - 1e-6f);
+    ASSERT_LE(p.position.x, 0.09f + 1e-6f);
+    ASSERT_GE(p.position.y, -1110.1f);
+    ASSERT_LE(p.position.y, -1109.9f);
+  }
+}
+
+TEST_F(ParticleTest, ConfigurationReachesParticlesAtTheirNextBirth) {
+  cParticleSystem s;
+  s.clock = &clock;
+  s.lifeScale = 1;
+  s.Init(2);
+  s.colour = {1, 0, 0};
+  s.emitter = {0, 150, 0};
+  Frame(s, 50);
+  EXPECT_EQ(s.particles[0].r, 1.0f);
+  EXPECT_NEAR(s.particles[0].position.y, 150, 0.11);
+  EXPECT_EQ(s.particles[1].r, 0.2f);  // still waiting for its birth
+  EXPECT_NEAR(s.particles[1].position.z, -100, 0.11);
+}
+
+TEST_F(ParticleTest, JitterRerandomisesEveryParticleAfterItsMove) {
+  cParticleSystem s;
+  s.clock = &clock;
+  s.jitter = 1;
+  s.Init(200);
+  for (Particle& p : s.particles) Revive(p, {0, 0, 0});
+  Frame(s, 5);
+  bool accelerationChanged = false;
+  for (const Particle& p : s.particles) {
+    EXPECT_EQ(p.life, 1.0f);
+    EXPECT_GE(p.fade, 0.0f);
+    EXPECT_LE(p.fade, 0.0285f);
+    for (float a : {p.acceleration.x, p.acceleration.y, p.acceleration.z}) {
+      EXPECT_GE(a, -1.0f);
+      EXPECT_LE(a, 0.991f);
+      accelerationChanged = accelerationChanged || a != 0.0f;
+    }
+  }
+  EXPECT_TRUE(accelerationChanged);
+  // The particles moved with the acceleration they had before the re-randomising.
+  EXPECT_EQ(s.particles[5].velocity.x, 0.0f);
+}
+
+TEST_F(ParticleTest, HaloDiesWithinFiftyOfTheOriginAndIsRebornAtTheNextFreeFrame) {
+  Particle p;
+  p.life = 0.7f;
+  p.position = {30, 40, 0.5f};
+  MorlenGL::ApplyHaloLifeRule(p);
+  EXPECT_EQ(p.life, 0.7f);
+  p.position = {30, 40, 0};  // exactly 50
+  MorlenGL::ApplyHaloLifeRule(p);
+  EXPECT_EQ(p.life, 0.0f);
+
+  cHaloSystem h;
+  h.clock = &clock;
+  h.emitter = {-100, 0, -55};
+  h.Init(2);
+  Revive(h.particles[0], {0, 0, 500});
+  Revive(h.particles[1], {0, 0, 0});
+  h.particles[1].fade = 0.001f;
+  MorlenGL::ApplyHaloLifeRule(h.particles[1]);
+  Frame(h, 2);
+  EXPECT_EQ(h.particles[1].life, 1.0f);
+  EXPECT_NEAR(h.particles[1].position.x, -100, 0.11);
+  EXPECT_EQ(h.particles[0].life, 1.0f);  // untouched: fade 0
+}
+
+TEST(SphereBounce, WallsDampAndTheInnerBallReflects) {
+  Particle p;
+  p.position = {0, 200, 0};
+  p.velocity = {0, 3, 0};
+  MorlenGL::BounceSphere(p);
+  EXPECT_FLOAT_EQ(p.velocity.y, -2.0f);
+
+  p.position = {-190, 0, 190};
+  p.velocity = {-3, 1, 4.5f};
+  MorlenGL::BounceSphere(p);
+  EXPECT_FLOAT_EQ(p.velocity.x, 2.0f);
+  EXPECT_FLOAT_EQ(p.velocity.y, 1.0f);
+  EXPECT_FLOAT_EQ(p.velocity.z, -3.0f);
+
+  p.position = {0, 30, 0};
+  p.velocity = {1, -4, 1};
+  MorlenGL::BounceSphere(p);
+  EXPECT_EQ(p.velocity.y, 4.0f);
+  EXPECT_EQ(p.velocity.x, 1.0f);
+
+  p.position = {30, 20, 20};  // just outside radius 40
+  MorlenGL::BounceSphere(p);
+  EXPECT_EQ(p.velocity.y, 4.0f);
+}
+
+TEST_F(ParticleTest, MisuseIsSurvivedWithOneLine) {
+  std::vector<std::string> lines;
+  plat::CaptureDiagnostics(&lines);
+  cParticleSystem s;
+  s.Init(-5);
+  EXPECT_EQ(s.particleCount, 0);
+  EXPECT_TRUE(s.particles.empty());
+  s.Init(4);
+  const ParticleVec before = s.particles[0].position;
+  s.Update();  // no clock yet
+  EXPECT_EQ(s.particles[0].position.y, before.y);
+  EXPECT_EQ(s.particles[0].life, 0.001f);
+  plat::CaptureDiagnostics(nullptr);
+  EXPECT_EQ(lines.size(), 2u);
+}
+
+TEST(ParticleDeathTest, DrawingBeforeInitEndsWithCodeTen) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  cParticleSystem s;
+  EXPECT_EXIT(s.DrawAll(), ::testing::ExitedWithCode(10), "");
+  cHaloSystem h;
+  EXPECT_EXIT(h.DrawAll(), ::testing::ExitedWithCode(10), "");
+}
