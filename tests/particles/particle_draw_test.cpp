@@ -65,11 +65,15 @@ TEST(ParticleDrawing, EachClassDrawsItsShapeInTheParticleColour) {
   gluQuadricNormals(quadric, GLU_SMOOTH);
   gluQuadricTexture(quadric, GL_TRUE);
   MorlenGL::cSphereParticleSystem spheres;
-  spheres.quadric = quadric;
   spheres.colour = {0, 0, 1};
   spheres.Init(1);
-  c = DrawAt(spheres, {0, 0, -60});
-  EXPECT_EQ(c.b, 255);
+  EXPECT_EQ(DrawAt(spheres, {0, 0, -60}).b, 0);  // no quadric yet: nothing drawn
+  spheres.quadric = quadric;
+  EXPECT_EQ(DrawAt(spheres, {0, 0, -60}).b, 255);
+  // The bounce belongs to the drawing.
+  spheres.particles[0].velocity = {0, 3, 0};
+  DrawAt(spheres, {0, 200, 0});
+  EXPECT_FLOAT_EQ(spheres.particles[0].velocity.y, -2.0f);
   gluDeleteQuadric(quadric);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
@@ -92,13 +96,4 @@ TEST(ParticleDrawing, HaloScaleSizesTheCubeAndCloseHalosDieAfterBeingDrawn) {
   EXPECT_NEAR(DrawAt(halos, {0, 0, -40}, true).r, 64, 2);
   EXPECT_EQ(halos.particles[0].life, 0.0f);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST(ParticleDrawing, SpheresBounceWhenDrawnEvenWithoutAQuadric) {
-  REQUIRE_GL();
-  MorlenGL::cSphereParticleSystem spheres;
-  spheres.Init(1);
-  spheres.particles[0].velocity = {0, 3, 0};
-  EXPECT_EQ(DrawAt(spheres, {0, 200, 0}).r, 0);
-  EXPECT_FLOAT_EQ(spheres.particles[0].velocity.y, -2.0f);
 }
