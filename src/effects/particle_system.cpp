@@ -1,4 +1,4 @@
-// particle_system.cpp -- particle births, the per-frame life and motion step, and the halo and sphere rules.
+// particle_system.cpp -- particle births, per-frame life and motion, halo and sphere rules.
 #include "effects/particle_system.h"
 
 #include <cmath>
@@ -54,7 +54,7 @@ void cParticleSystem::Respawn(Particle& p) {
   p.axis.x = DrawSpin();
   p.axis.y = DrawSpin();
   p.axis.z = DrawSpin();
-  p.velocity = ParticleVec{};
+  p.velocity = Vec3{};
   p.position.x = emitter.x + DrawJitter();
   p.position.y = emitter.y + DrawJitter();
   p.position.z = emitter.z + DrawJitter();
@@ -119,14 +119,14 @@ void cParticleSystem::Rejitter(Particle& p) {
   p.acceleration.z = Draw(2000) - 1.0f;
 }
 
-static float Length(const ParticleVec& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
+static float Length(const Vec3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 
 void ApplyHaloLifeRule(Particle& p) {
   if (Length(p.position) <= 50.0f) p.life = 0.0f;
 }
 
 void BounceSphere(Particle& p) {
-  const ParticleVec at = p.position;
+  const Vec3 at = p.position;
   if (at.y <= -190.0f || at.y >= 190.0f) p.velocity.y = -p.velocity.y / 1.5f;
   if (at.x <= -190.0f || at.x >= 190.0f) p.velocity.x = -p.velocity.x / 1.5f;
   if (at.z <= -190.0f || at.z >= 190.0f) p.velocity.z = -p.velocity.z / 1.5f;

@@ -1,18 +1,15 @@
-// particle_system.h -- particle pools: birth, motion and fading, and the five ways of drawing one particle.
+// particle_system.h -- particle pools: birth, motion, fading, and the ways of drawing one particle.
 #pragma once
 #include <cstdint>
 #include <vector>
 
+#include "assets/camera.h"
 #include "assets/model_3ds.h"
 #include "sequencing/timer.h"
 
 struct GLUquadric;
 
 namespace MorlenGL {
-
-struct ParticleVec {
-  float x = 0, y = 0, z = 0;
-};
 
 // One pool entry; the pool owns it and rewrites it at every birth.
 struct Particle {
@@ -21,11 +18,11 @@ struct Particle {
   float fade = 0;       // rate of fall
   float r = 0, g = 0, b = 0;
   float angle = 0;      // spin, degrees
-  ParticleVec position;
-  ParticleVec acceleration;  // scaled by the frame step
-  ParticleVec drift;         // added to the velocity once per frame
-  ParticleVec axis;          // spin axis, not normalised
-  ParticleVec velocity;
+  Vec3 position;
+  Vec3 acceleration;  // scaled by the frame step
+  Vec3 drift;         // added to the velocity once per frame
+  Vec3 axis;          // spin axis, not normalised
+  Vec3 velocity;
 };
 
 // Owned by value by a scene, which writes the configuration fields between frames;
@@ -41,10 +38,10 @@ class cParticleSystem {
   int32_t lifeScale = 100;          // divides the life decrement
   bool respawnedThisFrame = false;  // at most one birth per Update
   bool initialised = false;
-  ParticleVec drift;
-  ParticleVec emitter{0, 0, -100};
-  ParticleVec acceleration;
-  ParticleVec colour{0.2f, 1, 1};
+  Vec3 drift;
+  Vec3 emitter{0, 0, -100};
+  Vec3 acceleration;
+  Vec3 colour{0.2f, 1, 1};
   std::vector<Particle> particles;
 
   // Allocates the pool, gives every particle a birth and leaves it at life 0.001,

@@ -1,4 +1,4 @@
-// particle_simulation_test.cpp -- births, life decrement, motion, jitter and the halo and sphere rules, without OpenGL.
+// particle_simulation_test.cpp -- births, life, motion, jitter, halo and sphere rules, without GL.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,7 +13,7 @@
 using MorlenGL::cHaloSystem;
 using MorlenGL::cParticleSystem;
 using MorlenGL::Particle;
-using MorlenGL::ParticleVec;
+using MorlenGL::Vec3;
 using MorlenGL::Timer;
 
 namespace {
@@ -36,7 +36,7 @@ class ParticleTest : public ::testing::Test {
     s.Update();
   }
   // A particle that will not die during a short test, at rest at a known place.
-  static void Revive(Particle& p, ParticleVec at) {
+  static void Revive(Particle& p, Vec3 at) {
     p.life = 1;
     p.fade = 0;
     p.position = at;
@@ -250,7 +250,7 @@ TEST_F(ParticleTest, MisuseIsSurvivedWithOneLineEach) {
   s.Init(-5);
   EXPECT_TRUE(s.particleCount == 0 && s.particles.empty());
   s.Init(4);
-  const ParticleVec before = s.particles[0].position;
+  const Vec3 before = s.particles[0].position;
   s.Update();  // no clock yet
   EXPECT_EQ(s.particles[0].position.y, before.y);
   EXPECT_EQ(s.particles[0].life, 0.001f);
