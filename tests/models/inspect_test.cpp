@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "image_files.h"
 #include "support/temp_dir.h"
 #include "writer_3ds.h"
 
@@ -90,6 +91,36 @@ TEST(Inspect, TrackReportFollowsFrameByFrame) {
   EXPECT_TRUE(Has(r.out, "\"keysOutOfOrder\": [\n    2\n  ]")) << r.out;
   EXPECT_TRUE(Has(r.out, "\"t\": 40,\n      \"position\": [-6, 0, 0]")) << r.out;
   EXPECT_TRUE(Has(r.out, "\"t\": 0,\n      \"position\": [-10, 0, 0]")) << r.out;
+}
+
+TEST(Inspect, ImageReportFollowsTheTextureBranches) {
+  testsupport::TempDir dir;
+  testimages::PngSpec spec;
+  spec.width = 3;
+  spec.height = 2;
+  spec.channels = 4;
+  spec.pixels.assign(3 * 2 * 4, 200);
+  spec.pixels[7] = 0;  // one transparent texel
+  testimages::WritePng(dir.File("a.png"), spec);
+  Result png = Inspect("image " + dir.File("a.png"));
+  EXPECT_EQ(png.code, 0);
+  EXPECT_TRUE(Has(png.out, "\"branch\": \"png\"")) << png.out;
+  EXPECT_TRUE(Has(png.out, "\"texture\": {\n    \"width\": 3,\n    \"height\": 2")) << png.out;
+  EXPECT_TRUE(Has(png.out, "\"alpha\": true")) << png.out;
+  EXPECT_TRUE(Has(png.out, "\"transparentTexels\": 1")) << png.out;
+
+  // The picture branch stretches to powers of two and makes pure black transparent.
+  testimages::WriteJpeg(dir.File("b.jpg"), 5, 3, 3, testimages::Solid(5, 3, 0, 0, 0));
+  Result jpg = Inspect("image " + dir.File("b.jpg"));
+  EXPECT_EQ(jpg.code, 0);
+  EXPECT_TRUE(Has(jpg.out, "\"branch\": \"picture\"")) << jpg.out;
+  EXPECT_TRUE(Has(jpg.out, "\"decoded\": {\n    \"width\": 5,\n    \"height\": 3")) << jpg.out;
+  EXPECT_TRUE(Has(jpg.out, "\"texture\": {\n    \"width\": 4,\n    \"height\": 4")) << jpg.out;
+  EXPECT_TRUE(Has(jpg.out, "\"transparentTexels\": 16")) << jpg.out;
+
+  testsupport::WriteFile(dir.File("c.png"), "not a png");
+  EXPECT_EQ(Inspect("image " + dir.File("c.png")).code, 1);
+  EXPECT_EQ(Inspect("image").code, 2);
 }
 
 TEST(Inspect, TimeAndArguments) {

@@ -11,5 +11,6 @@ constexpr int kBadArguments = 2;
 
 int InspectModel(const std::string& path);
 int InspectTrack(const std::string& path, const std::vector<int32_t>& times);
+int InspectImage(const std::string& path);
 
 }  // namespace inspect

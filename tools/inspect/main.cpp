@@ -17,6 +17,7 @@ int Usage(const char* why) {
           "tolvane-inspect: %s\n"
           "usage: tolvane-inspect model FILE              materials, objects, groups, bounds (JSON)\n"
           "       tolvane-inspect track FILE [--at T ...] keys, samples, positions at T hundredths\n"
+          "       tolvane-inspect image FILE              decoding branch, sizes, alpha (JSON)\n"
           "       tolvane-inspect time TEXT               hundredths the time-text rule gives\n"
           "exit codes: 0 success, 1 missing or invalid file, 2 bad arguments\n",
           why);
@@ -57,6 +58,10 @@ int main(int argc, char** argv) {
     return inspect::InspectModel(argv[2]);
   }
   if (command == "track") return Track(argc, argv);
+  if (command == "image") {
+    if (argc != 3) return Usage("image takes exactly one FILE");
+    return inspect::InspectImage(argv[2]);
+  }
   if (command == "time") {
     if (argc != 3) return Usage("time takes exactly one TEXT");
     printf("%d\n", MorlenGL::ParseTimeString(argv[2]));
