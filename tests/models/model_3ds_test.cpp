@@ -224,17 +224,18 @@ TEST(Model3dsDamage, MissingFileIsReportedAndLeavesModelEmpty) {
 
 TEST(Model3dsDamage, BadFaceIndicesAndGroupNumbersAreDroppedAndReportedOnce) {
   std::vector<V3> vs = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-  Chunk faces = Faces({{0, 1, 2}, {0, 1, 3}, {7, 1, 2}, {2, 1, 0}},
-                      {Group("a", {3, 1, 0, 4, 200})});
+  Chunk faces = Faces({{0, 1, 2}, {0, 1, 3}, {7, 1, 2}, {1, 2, 0}, {2, 1, 0}},
+                      {Group("a", {4, 1, 0, 5, 200, 3})});
   std::string file = Main({Editor({Object("o", {Mesh({Vertices(vs), faces})})})}).Bytes();
   Loaded l;
   LoadBytes(file, l);
   EXPECT_FALSE(l.ok);
   const MeshObject& o = l.model.objects[0];
-  EXPECT_EQ(o.faceIndices, (std::vector<uint16_t>{0, 1, 2, 2, 1, 0}));
-  EXPECT_EQ(o.indexCount, 6);
-  // Face numbers keep their file meaning: 3 is the file's fourth face, 1 was dropped.
-  EXPECT_EQ(o.groups[0].indices, (std::vector<uint16_t>{2, 1, 0, 0, 1, 2}));
+  EXPECT_EQ(o.faceIndices, (std::vector<uint16_t>{0, 1, 2, 1, 2, 0, 2, 1, 0}));
+  EXPECT_EQ(o.indexCount, 9);
+  // Face numbers keep their file meaning after the drop: 4 and 3 are the file's last two
+  // faces, 1 was dropped with its face, 5 and 200 lie past the list.
+  EXPECT_EQ(o.groups[0].indices, (std::vector<uint16_t>{2, 1, 0, 0, 1, 2, 1, 2, 0}));
   ASSERT_EQ(l.reports.size(), 1u);
   EXPECT_NE(l.reports[0].find("2 face(s)"), std::string::npos) << l.reports[0];
   EXPECT_NE(l.reports[0].find("2 material-group face number(s)"), std::string::npos) << l.reports[0];
