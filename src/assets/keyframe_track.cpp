@@ -135,10 +135,7 @@ void cKeyframeTrack::BakeStep(int32_t i) {
     position[1] += (next.y - cur.y) / static_cast<double>(span);
     position[2] += (next.z - cur.z) / static_cast<double>(span);
   } else {
-    double w = CosineWeight(int64_t{i} - cur.time, span);
-    position[0] = w * next.x + (1 - w) * cur.x;
-    position[1] = w * next.y + (1 - w) * cur.y;
-    position[2] = w * next.z + (1 - w) * cur.z;
+    Blend(CosineWeight(int64_t{i} - cur.time, span), cur, next);
   }
   samples.push_back(Keyframe{0, i, position[0], position[1], position[2], cur.interpolation});
 }
@@ -197,16 +194,19 @@ void cKeyframeTrack::UpdateCosine(int32_t t) {
   const Keyframe& cur = keys[current];
   const Keyframe& next = keys[current + 1];
   if (!(cur.time < t && t < next.time)) return Advance();
-  double w = CosineWeight(int64_t{t} - cur.time, int64_t{next.time} - cur.time);
-  position[0] = w * next.x + (1 - w) * cur.x;
-  position[1] = w * next.y + (1 - w) * cur.y;
-  position[2] = w * next.z + (1 - w) * cur.z;
+  Blend(CosineWeight(int64_t{t} - cur.time, int64_t{next.time} - cur.time), cur, next);
 }
 
 void cKeyframeTrack::SetPosition(const Keyframe& k) {
   position[0] = k.x;
   position[1] = k.y;
   position[2] = k.z;
+}
+
+void cKeyframeTrack::Blend(double w, const Keyframe& cur, const Keyframe& next) {
+  position[0] = w * next.x + (1 - w) * cur.x;
+  position[1] = w * next.y + (1 - w) * cur.y;
+  position[2] = w * next.z + (1 - w) * cur.z;
 }
 
 void cKeyframeTrack::GetPosition(double out[3]) const {

@@ -62,6 +62,7 @@ class cKeyframeTrack {
   void UpdateCosine(int32_t t);
   void Advance();
   void SetPosition(const Keyframe& k);
+  void Blend(double w, const Keyframe& cur, const Keyframe& next);  // w of the way to next
 };
 
 // The interpolation weight of the cosine types: 0 at the segment's start, 1 at its end.
