@@ -55,6 +55,7 @@ TEST(Model3ds, SingleTriangleNormalPointsUp) {
   EXPECT_EQ(o.groups[0].materialIndex, 0);
   EXPECT_EQ(o.groups[0].indices, (std::vector<uint16_t>{0, 1, 2}));
   EXPECT_EQ(o.indexCount, 3);
+  EXPECT_TRUE(o.tangents.empty());  // no mapping coordinates, no tangents
 }
 
 TEST(Model3ds, SharedVertexGetsAreaWeightedNormalAndUnusedVertexStaysZero) {
@@ -158,13 +159,6 @@ TEST(Model3ds, DegenerateMappingStillGivesUnitTangentOrthogonalToNormal) {
     EXPECT_NEAR(t[0] * t[0] + t[1] * t[1] + t[2] * t[2], 1.0f, 1e-5f) << v;
     EXPECT_NEAR(t[0] * n[0] + t[1] * n[1] + t[2] * n[2], 0.0f, 1e-5f) << v;
   }
-}
-
-TEST(Model3ds, NoTangentsWithoutMapping) {
-  Loaded l;
-  LoadBytes(SingleTriangle(), l);
-  EXPECT_TRUE(l.model.objects[0].tangents.empty());
-  EXPECT_FALSE(l.model.objects[0].hasTexCoords);
 }
 
 TEST(Model3ds, ShortMappingListIsPaddedForDrawing) {
