@@ -84,7 +84,8 @@ class HeadlessBackend final : public WindowBackend {
 
   bool IsCreated() const override { return context != EGL_NO_CONTEXT; }
   int Samples() const override { return 0; }
-  bool SetFullscreen(bool, int, int, int) override { return IsCreated(); }
+  // Nothing is shown, so every display mode "exists" and switching is a no-op.
+  bool SetFullscreen(bool, int, int, int) override { return true; }
 
   bool PeekMessage(Message* msg) override {
     if (pending.empty()) return false;

@@ -1,0 +1,24 @@
+// message_box.h -- message boxes with Win32's styles and answers: a dialog where a display exists, else stderr.
+#pragma once
+
+namespace plat {
+
+enum MessageBoxStyle : unsigned {
+  kMbOk = 0x00,
+  kMbYesNo = 0x04,
+  kMbIconStop = 0x10,
+  kMbIconQuestion = 0x20,
+  kMbIconExclamation = 0x30,
+  kMbIconInformation = 0x40,
+};
+
+enum MessageBoxResult : int { kIdOk = 1, kIdYes = 6, kIdNo = 7 };
+
+// Caption and text on one diagnostics line. A question is answered Yes: every question
+// the show asks is worded so that Yes carries on.
+int ConsoleMessageBox(const char* text, const char* caption, unsigned style);
+
+// A dialog on the display; the console box when no display can show one.
+int ShowMessageBox(const char* text, const char* caption, unsigned style);
+
+}  // namespace plat
