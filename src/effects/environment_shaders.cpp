@@ -12,39 +12,22 @@ namespace {
 
 // [SECTION] cube-map family vertex programs
 
-// As the two-light family with one light: EyeDir holds its step-1 value when SurfaceSteps runs.
-constexpr const char* kCubeVertexHead = R"(#version 120
-uniform vec3 vEye;
-uniform vec3 LightPosition;
-varying vec2 texCoords;
-varying vec3 LightDir;
-varying vec3 EyeDir;
-varying vec3 vView;
-varying vec3 vReflection;
-)";
-
 constexpr const char* kCubeSurfaceSteps = R"(
 vec3 SurfaceSteps(vec4 vertex) {
-  vView = vEye - (gl_ModelViewMatrix * vertex).xyz;
-  vReflection = reflect(vView, gl_Normal);
-  texCoords = gl_MultiTexCoord0.xy;
   vec3 t, b, n;
-  TangentFrame(t, b, n);
-  LightDir = normalize(ToTangentSpace(LightPosition, t, b, n));
-  vec3 v = ToTangentSpace(EyeDir, t, b, n);
-  EyeDir = normalize(v);
-  return v;
+  SurfaceStart(vertex, t, b, n);
+  return EyeToTangentSpace(t, b, n);
 }
 )";
 
 // Texts are assembled on first use: shader objects may live in statics of other files, built
 // before this file's own.
-std::string CubeVertex(const char* main) {
-  return std::string(kCubeVertexHead) + surfaceglsl::kTangentFrame + kCubeSurfaceSteps + main;
+std::string CubeVertex(const char* extra, const char* main) {
+  return std::string("#version 120\n") + surfaceglsl::kTangentFrame + surfaceglsl::kSurfaceVertex + kCubeSurfaceSteps + extra + main;
 }
 
 const char* CubeMapVertex() {
-  static const std::string text = CubeVertex(R"(
+  static const std::string text = CubeVertex("", R"(
 void main() {
   EyeDir = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
   gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
@@ -55,21 +38,10 @@ void main() {
 }
 
 const char* CubeMapUWVertex() {
-  static const std::string text = CubeVertex(R"(
-uniform float timer;
-uniform float isUW;
-varying float clipY;
-varying float uwLevel;
+  static const std::string text = CubeVertex(surfaceglsl::kUnderwaterVertex, R"(
 void main() {
   EyeDir = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
-  vec4 position = gl_ModelViewProjectionMatrix * gl_Vertex;
-  clipY = position.y;
-  uwLevel = isUW;
-  if (position.y <= isUW) {
-    position.x = position.x + sin(timer + position.x);
-    position.y = position.y + cos(timer + position.y);
-  }
-  gl_Position = position;
+  gl_Position = Underwater(gl_ModelViewProjectionMatrix * gl_Vertex);
   gl_FogFragCoord = length(SurfaceSteps(gl_Vertex));
 }
 )");
@@ -78,7 +50,7 @@ void main() {
 
 // The wave uses object-space x and z; EyeDir here starts from the modelview position.
 const char* WaterVertex() {
-  static const std::string text = CubeVertex(R"(
+  static const std::string text = CubeVertex("", R"(
 uniform float timer;
 void main() {
   vec4 vertex = gl_Vertex;
@@ -136,12 +108,12 @@ vec4 FoggedMix(vec4 Lt, vec4 Ct, float fog) {
 }
 )";
 
-std::string CubeFragment(const char* main) {
-  return std::string(kCubeFragmentHead) + surfaceglsl::kLightingFunctions + kCubeFunctions + main;
+std::string CubeFragment(const char* extra, const char* main) {
+  return std::string(kCubeFragmentHead) + surfaceglsl::kLightingFunctions + kCubeFunctions + extra + main;
 }
 
 const char* CubeMapFragment() {
-  static const std::string text = CubeFragment(R"(
+  static const std::string text = CubeFragment("", R"(
 void main() {
   float fog = FogFactor();
   vec2 uv = texCoords;
@@ -154,12 +126,9 @@ void main() {
 }
 
 const char* CubeMapUWFragment() {
-  static const std::string text = CubeFragment(R"(
-varying float clipY;
-varying float uwLevel;
+  static const std::string text = CubeFragment(surfaceglsl::kUnderwaterFragment, R"(
 void main() {
-  float fog = FogFactor();
-  if (clipY >= uwLevel) fog = 1.0;
+  float fog = UnderwaterFog(FogFactor());
   vec2 uv = ParallaxUv();
   vec4 Lt, Ct;
   LitPair(uv, NormalAt(uv), Lt, Ct);
@@ -171,7 +140,7 @@ void main() {
 
 // The scalar offsets move both coordinates; the two samples are averaged before expanding.
 const char* WaterFragment() {
-  static const std::string text = CubeFragment(R"(
+  static const std::string text = CubeFragment("", R"(
 uniform float timer;
 void main() {
   vec2 uv = ParallaxUv();
@@ -191,7 +160,7 @@ void main() {
 
 // The specular map stays put while the normal map scrolls both ways and the colour map one way.
 const char* MLWaterFragment() {
-  static const std::string text = surfaceglsl::MultiLightFragment(R"(
+  static const std::string text = surfaceglsl::MultiLightFragment("", R"(
 uniform float timer;
 void main() {
   float fog = FogFactor();

@@ -36,53 +36,85 @@ vec3 Lit(vec3 N, vec3 lightDir, vec3 colour, float s) {
 }
 )";
 
-}  // namespace surfaceglsl
-
-namespace {
-
-// [SECTION] family vertex programs
-
-// EyeDir still holds its step-1 value (camera minus the clip-space position) when SurfaceSteps
-// runs; the light "positions" are taken as eye-space directions. Returns the tangent-space eye
-// vector before normalising, whose length is the fog distance.
-constexpr const char* kFamilyVertexHead = R"(#version 120
+// EyeDir holds its step-1 value (camera minus the clip-space position) when SurfaceStart runs;
+// the light "position" is taken as an eye-space direction.
+extern const char* const kSurfaceVertex = R"(
 uniform vec3 vEye;
 uniform vec3 LightPosition;
-uniform vec3 LightPosition2;
-uniform vec3 EyePos;
 varying vec2 texCoords;
 varying vec3 LightDir;
-varying vec3 LightDir2;
 varying vec3 EyeDir;
 varying vec3 vView;
 varying vec3 vReflection;
-)";
-
-constexpr const char* kFamilySurfaceSteps = R"(
-vec3 SurfaceSteps(vec4 vertex) {
+void SurfaceStart(vec4 vertex, out vec3 t, out vec3 b, out vec3 n) {
   vView = vEye - (gl_ModelViewMatrix * vertex).xyz;
   vReflection = reflect(vView, gl_Normal);
   texCoords = gl_MultiTexCoord0.xy;
-  vec3 t, b, n;
   TangentFrame(t, b, n);
   LightDir = normalize(ToTangentSpace(LightPosition, t, b, n));
-  LightDir2 = normalize(ToTangentSpace(LightPosition2, t, b, n));
+}
+vec3 EyeToTangentSpace(vec3 t, vec3 b, vec3 n) {
   vec3 v = ToTangentSpace(EyeDir, t, b, n);
   EyeDir = normalize(v);
   return v;
 }
 )";
 
+extern const char* const kUnderwaterVertex = R"(
+uniform float timer;
+uniform float isUW;
+varying float clipY;
+varying float uwLevel;
+vec4 Underwater(vec4 position) {
+  clipY = position.y;
+  uwLevel = isUW;
+  if (position.y <= isUW) {
+    position.x = position.x + sin(timer + position.x);
+    position.y = position.y + cos(timer + position.y);
+  }
+  return position;
+}
+)";
+
+extern const char* const kUnderwaterFragment = R"(
+varying float clipY;
+varying float uwLevel;
+float UnderwaterFog(float fog) {
+  return clipY >= uwLevel ? 1.0 : fog;
+}
+)";
+
+}  // namespace surfaceglsl
+
+namespace {
+
+// [SECTION] family vertex programs
+
+constexpr const char* kFamilyVertexHead = R"(#version 120
+uniform vec3 LightPosition2;
+uniform vec3 EyePos;
+varying vec3 LightDir2;
+)";
+
+constexpr const char* kFamilySurfaceSteps = R"(
+vec3 SurfaceSteps(vec4 vertex) {
+  vec3 t, b, n;
+  SurfaceStart(vertex, t, b, n);
+  LightDir2 = normalize(ToTangentSpace(LightPosition2, t, b, n));
+  return EyeToTangentSpace(t, b, n);
+}
+)";
+
 // Texts are assembled on first use: shader objects may live in statics of other files, built
 // before this file's own.
-std::string FamilyVertex(const char* main) {
-  return std::string(kFamilyVertexHead) + surfaceglsl::kTangentFrame + kFamilySurfaceSteps + main;
+std::string FamilyVertex(const char* extra, const char* main) {
+  return std::string(kFamilyVertexHead) + surfaceglsl::kTangentFrame + surfaceglsl::kSurfaceVertex + kFamilySurfaceSteps + extra + main;
 }
 
 }  // namespace
 
 const char* surfaceglsl::MultiLightVertex() {
-  static const std::string text = FamilyVertex(R"(
+  static const std::string text = FamilyVertex("", R"(
 void main() {
   EyeDir = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
   gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;
@@ -96,7 +128,7 @@ namespace {
 
 // w is pushed too, so the shift also scales the projected picture.
 const char* ShatterVertex() {
-  static const std::string text = FamilyVertex(R"(
+  static const std::string text = FamilyVertex("", R"(
 uniform float time;
 void main() {
   EyeDir = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
@@ -109,23 +141,12 @@ void main() {
   return text.c_str();
 }
 
-// The wobble and the level test work on the clip-space position, before the perspective divide.
+// The fog distance comes from the fog coordinate here.
 const char* UnderwaterVertex() {
-  static const std::string text = FamilyVertex(R"(
-uniform float timer;
-uniform float isUW;
-varying float clipY;
-varying float uwLevel;
+  static const std::string text = FamilyVertex(surfaceglsl::kUnderwaterVertex, R"(
 void main() {
   EyeDir = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
-  vec4 position = gl_ModelViewProjectionMatrix * gl_Vertex;
-  clipY = position.y;
-  uwLevel = isUW;
-  if (position.y <= isUW) {
-    position.x = position.x + sin(timer + position.x);
-    position.y = position.y + cos(timer + position.y);
-  }
-  gl_Position = position;
+  gl_Position = Underwater(gl_ModelViewProjectionMatrix * gl_Vertex);
   SurfaceSteps(gl_Vertex);
   gl_FogFragCoord = gl_FogCoord;
 }
@@ -134,7 +155,7 @@ void main() {
 }
 
 const char* VertexDistortVertex() {
-  static const std::string text = FamilyVertex(R"(
+  static const std::string text = FamilyVertex("", R"(
 uniform float time;
 void main() {
   EyeDir = vEye - (gl_ModelViewProjectionMatrix * gl_Vertex).xyz;
@@ -188,8 +209,8 @@ vec3 NormalAt(vec2 uv) {
 
 }  // namespace
 
-std::string surfaceglsl::MultiLightFragment(const char* main) {
-  return std::string(kFamilyFragmentHead) + surfaceglsl::kLightingFunctions + kTwoLights + main;
+std::string surfaceglsl::MultiLightFragment(const char* extra, const char* main) {
+  return std::string(kFamilyFragmentHead) + surfaceglsl::kLightingFunctions + kTwoLights + extra + main;
 }
 
 namespace {
@@ -197,7 +218,7 @@ namespace {
 using surfaceglsl::MultiLightFragment;
 
 const char* NPMultiLightFragment() {
-  static const std::string text = MultiLightFragment(R"(
+  static const std::string text = MultiLightFragment("", R"(
 void main() {
   float fog = FogFactor();
   vec2 uv = texCoords;
@@ -210,7 +231,7 @@ void main() {
 }
 
 const char* ShatterFragment() {
-  static const std::string text = MultiLightFragment(R"(
+  static const std::string text = MultiLightFragment("", R"(
 void main() {
   vec2 uv = texCoords;
   float s = texture2D(SpecularMap, uv).r;
@@ -221,12 +242,9 @@ void main() {
 }
 
 const char* UnderwaterFragment() {
-  static const std::string text = MultiLightFragment(R"(
-varying float clipY;
-varying float uwLevel;
+  static const std::string text = MultiLightFragment(surfaceglsl::kUnderwaterFragment, R"(
 void main() {
-  float fog = FogFactor();
-  if (clipY >= uwLevel) fog = 1.0;
+  float fog = UnderwaterFog(FogFactor());
   vec2 uv = texCoords;
   float s = texture2D(SpecularMap, uv).r;
   vec4 M = TwoLights(NormalAt(uv), texture2D(ColorMap, uv), s);

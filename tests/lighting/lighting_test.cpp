@@ -53,6 +53,17 @@ void FacingLights(Shader& s) {
   SetLights(s, 0.6f, 0.4f, 0.2f, 1, 1, 1);
 }
 
+// Builds both programs and gives them the same maps and facing lights.
+template <class A, class B>
+void PrepareAlike(A& a, B& b, const Maps& maps) {
+  ASSERT_TRUE(Build(a));
+  ASSERT_TRUE(Build(b));
+  maps.Give(a);
+  maps.Give(b);
+  FacingLights(a);
+  FacingLights(b);
+}
+
 TEST(MultiLight, BlackLightsLeaveAmbientColourAndAlphaTimesOnePointTwo) {
   REQUIRE_GL();
   ResetState();
@@ -131,13 +142,8 @@ TEST(MultiLight, ShatterAtTimeZeroDrawsLikeTheBaseWithoutFog) {
   FloatTarget target;
   MorlenGL::cNPMultiLight base;
   MorlenGL::cNPMultiLightShatter shatter;
-  ASSERT_TRUE(Build(base));
-  ASSERT_TRUE(Build(shatter));
   Maps maps({0.4f, 0.6f, 0.8f, 1.0f});
-  maps.Give(base);
-  maps.Give(shatter);
-  FacingLights(base);
-  FacingLights(shatter);
+  PrepareAlike(base, shatter, maps);
   shatter.time = 0;
   EXPECT_LT(MaxDifference(DrawFacing(shatter, target), DrawFacing(base, target)), 1e-5f);
 }
@@ -171,13 +177,8 @@ TEST(MultiLight, UnderwaterAboveTheLevelNeitherWobblesNorFogsBelowItDoesBoth) {
   FloatTarget target;
   MorlenGL::cNPMultiLight base;
   MorlenGL::cNPMultiLightUW under;
-  ASSERT_TRUE(Build(base));
-  ASSERT_TRUE(Build(under));
   Maps maps({0.4f, 0.6f, 0.8f, 1.0f});
-  maps.Give(base);
-  maps.Give(under);
-  FacingLights(base);
-  FacingLights(under);
+  PrepareAlike(base, under, maps);
   under.fogDensity = 10;
   under.fogColor[0] = 1;
   under.timer = 1.3f;
@@ -204,13 +205,8 @@ TEST(MultiLight, VertexDistortAtTimeZeroMovesOnlyVerticesWithoutAZeroNormalCompo
   FloatTarget target;
   MorlenGL::cNPMultiLight base;
   MorlenGL::cVertexDistort distort;
-  ASSERT_TRUE(Build(base));
-  ASSERT_TRUE(Build(distort));
   Maps maps({0.4f, 0.6f, 0.8f, 1.0f});
-  maps.Give(base);
-  maps.Give(distort);
-  FacingLights(base);
-  FacingLights(distort);
+  PrepareAlike(base, distort, maps);
   EXPECT_LT(MaxDifference(DrawFacing(distort, target), DrawFacing(base, target)), 1e-5f);
 
   // n = (0.48, 0.6, 0.64): f = sin(0.96) sin(2.16) sin(1.92) = 0.640, so the square moves by
