@@ -30,7 +30,7 @@ bool ParseOptions(int argc, char** argv, Options* options) {
     } else if (arg.rfind("--frames=", 0) == 0) {
       char* end = nullptr;
       options->frames = std::strtol(arg.c_str() + 9, &end, 10);
-      if (*end != '\0' || options->frames < 0) {
+      if (end == arg.c_str() + 9 || *end != '\0' || options->frames < 0) {
         plat::Report("window-check: --frames needs a count, not '%s'", arg.c_str() + 9);
         return false;
       }
@@ -71,6 +71,8 @@ class CheckWindow : public MorlenGL::cWindowsSystem {
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, &options)) return 2;
+  // Nothing can press Escape on a headless context: without a count it would never end.
+  if (options.backend == plat::BackendKind::kHeadless && options.frames == 0) options.frames = 1;
   static CheckWindow window;
   window.SetBackend(plat::CreateWindowBackend(options.backend));
   window.limit = options.frames;
