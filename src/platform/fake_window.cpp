@@ -91,8 +91,9 @@ void FakeWindowBackend::PostQuit(int code) {
   quit = code;
 }
 
-int FakeWindowBackend::MessageBox(const char* text, const char* caption, unsigned style) {
+int FakeWindowBackend::MessageBox(const char* text, const char* caption, unsigned style, const char* detail) {
   log.push_back(std::string("box ") + caption + "|" + text);
+  if (detail) details.push_back(detail);
   if (!answers.empty()) {
     const int answer = answers.front();
     answers.pop_front();

@@ -34,6 +34,7 @@ class FakeWindowBackend final : public WindowBackend {
   // "open", "close", "create bits=32 samples=4 fullscreen=0", "create failed", "destroy",
   // "probe 4", "fullscreen on", "fullscreen off", "swap", "show", "box CAPTION|TEXT", "quit 0".
   std::vector<std::string> log;
+  std::vector<std::string> details;  // the technical details that came with message boxes
   WindowDesc lastDesc;
   int idlePasses = 0;
   bool scriptEnded = false;
@@ -57,7 +58,7 @@ class FakeWindowBackend final : public WindowBackend {
   void PostQuit(int code) override;
   void Swap() override { log.push_back("swap"); }
   void Show() override { log.push_back("show"); }
-  int MessageBox(const char* text, const char* caption, unsigned style) override;
+  int MessageBox(const char* text, const char* caption, unsigned style, const char* detail) override;
 
  private:
   bool created = false;

@@ -31,16 +31,16 @@ uint32_t SdlIconFlags(unsigned style) {
 
 }  // namespace
 
-int ConsoleMessageBox(const char* text, const char* caption, unsigned style) {
-  if (IsQuestion(style)) {
-    Report("%s: %s (answered Yes)", OneLine(caption).c_str(), OneLine(text).c_str());
-    return kIdYes;
-  }
-  Report("%s: %s", OneLine(caption).c_str(), OneLine(text).c_str());
-  return kIdOk;
+int ConsoleMessageBox(const char* text, const char* caption, unsigned style, const char* detail) {
+  const bool question = IsQuestion(style);
+  std::string line = OneLine(caption) + ": " + OneLine(text);
+  if (detail && *detail) line += " (" + OneLine(detail) + ")";
+  if (question) line += " [answered Yes]";
+  Report("%s", line.c_str());
+  return question ? kIdYes : kIdOk;
 }
 
-int ShowMessageBox(const char* text, const char* caption, unsigned style) {
+int ShowMessageBox(const char* text, const char* caption, unsigned style, const char* detail) {
   const SDL_MessageBoxButtonData okButton[] = {
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kIdOk, "OK"}};
   const SDL_MessageBoxButtonData yesNoButtons[] = {
@@ -54,7 +54,8 @@ int ShowMessageBox(const char* text, const char* caption, unsigned style) {
   box.numbuttons = question ? 2 : 1;
   box.buttons = question ? yesNoButtons : okButton;
   int answer = -1;
-  if (SDL_ShowMessageBox(&box, &answer) != 0) return ConsoleMessageBox(text, caption, style);
+  if (SDL_ShowMessageBox(&box, &answer) != 0) return ConsoleMessageBox(text, caption, style, detail);
+  if (detail && *detail) Report("%s", OneLine(detail).c_str());
   // Closed by the window manager without a button: take the console's answer.
   if (answer < 0) return question ? kIdYes : kIdOk;
   return answer;

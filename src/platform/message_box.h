@@ -14,11 +14,11 @@ enum MessageBoxStyle : unsigned {
 
 enum MessageBoxResult : int { kIdOk = 1, kIdYes = 6, kIdNo = 7 };
 
-// Caption and text on one diagnostics line. A question is answered Yes: every question
-// the show asks is worded so that Yes carries on.
-int ConsoleMessageBox(const char* text, const char* caption, unsigned style);
+// Caption, text and the technical detail (may be null) on one diagnostics line. A question
+// is answered Yes: every question the show asks is worded so that Yes carries on.
+int ConsoleMessageBox(const char* text, const char* caption, unsigned style, const char* detail = nullptr);
 
-// A dialog on the display; the console box when no display can show one.
-int ShowMessageBox(const char* text, const char* caption, unsigned style);
+// A dialog on the display, the detail on stderr; the console box when no display can show one.
+int ShowMessageBox(const char* text, const char* caption, unsigned style, const char* detail = nullptr);
 
 }  // namespace plat

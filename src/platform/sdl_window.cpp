@@ -85,7 +85,7 @@ class SdlBackend final : public WindowBackend {
     const char* driver = SDL_GetCurrentVideoDriver();
     const bool invisible = driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
     if (invisible && !SDL_getenv("SDL_VIDEODRIVER")) {
-      if (error) *error = "no display (set DISPLAY or WAYLAND_DISPLAY, or use the headless backend)";
+      if (error) *error = "no display; set DISPLAY or WAYLAND_DISPLAY, or use the headless backend";
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
       return false;
     }
@@ -208,8 +208,8 @@ class SdlBackend final : public WindowBackend {
     SDL_RaiseWindow(window);
   }
 
-  int MessageBox(const char* text, const char* caption, unsigned style) override {
-    return ShowMessageBox(text, caption, style);
+  int MessageBox(const char* text, const char* caption, unsigned style, const char* detail) override {
+    return ShowMessageBox(text, caption, style, detail);
   }
 
  private:

@@ -12,8 +12,8 @@ const char* WindowBackend::GlExtensions() {
   return reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
 }
 
-int WindowBackend::MessageBox(const char* text, const char* caption, unsigned style) {
-  return ConsoleMessageBox(text, caption, style);
+int WindowBackend::MessageBox(const char* text, const char* caption, unsigned style, const char* detail) {
+  return ConsoleMessageBox(text, caption, style, detail);
 }
 
 std::unique_ptr<WindowBackend> CreateWindowBackend(BackendKind kind) {

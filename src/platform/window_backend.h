@@ -104,8 +104,9 @@ class WindowBackend {
   virtual void Swap() = 0;
   // Shows the window and brings it to the foreground with the keyboard focus.
   virtual void Show() = 0;
-  // A message box (style and result as in message_box.h); the default writes to stderr.
-  virtual int MessageBox(const char* text, const char* caption, unsigned style);
+  // A message box (style and result as in message_box.h) with a technical detail for
+  // stderr (may be null); the default writes everything to stderr.
+  virtual int MessageBox(const char* text, const char* caption, unsigned style, const char* detail);
 };
 
 // Headless: an EGL pbuffer of the window's size on a desktop compatibility context.

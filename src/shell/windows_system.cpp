@@ -73,8 +73,8 @@ plat::WindowBackend& cWindowsSystem::EnsureBackend() {
   return *m_backend;
 }
 
-int cWindowsSystem::ShowMessage(const char* text, const char* caption, unsigned style) {
-  return EnsureBackend().MessageBox(text, caption, style);
+int cWindowsSystem::ShowMessage(const char* text, const char* caption, unsigned style, const char* detail) {
+  return EnsureBackend().MessageBox(text, caption, style, detail);
 }
 
 // ---- >>default hooks ----------------------------------------------------------------------
@@ -141,8 +141,7 @@ bool cWindowsSystem::OfferWindowedFallback() {
 }
 
 void cWindowsSystem::ReportCreateFailure(plat::CreateStage stage, const std::string& why) {
-  if (!why.empty()) Report("window: %s", why.c_str());
-  ShowMessage(CreateFailureText(stage), "ERROR", kErrorStyle);
+  ShowMessage(CreateFailureText(stage), "ERROR", kErrorStyle, why.c_str());
 }
 
 bool cWindowsSystem::CreateWindowAndContext() {
@@ -150,8 +149,7 @@ bool cWindowsSystem::CreateWindowAndContext() {
   std::string why;
   // 1-2. The window system (the window class).
   if (!backend.Open(&why)) {
-    if (!why.empty()) Report("window: %s", why.c_str());
-    ShowMessage("Failed To Register The Window Class.", "ERROR", kErrorStyle);
+    ShowMessage("Failed To Register The Window Class.", "ERROR", kErrorStyle, why.c_str());
     return false;
   }
   m_hInstance = &backend;

@@ -56,8 +56,9 @@ class cWindowsSystem {
   // captures, the fake for tests. Without one, the first use picks SDL.
   void SetBackend(std::unique_ptr<plat::WindowBackend> backend);
   plat::WindowBackend* Backend();
-  // A message box through the backend (style and result as in platform/message_box.h).
-  int ShowMessage(const char* text, const char* caption, unsigned style);
+  // A message box through the backend (style and result as in platform/message_box.h);
+  // the detail, if any, goes to stderr only.
+  int ShowMessage(const char* text, const char* caption, unsigned style, const char* detail = nullptr);
 
   // ---- >>fields ----
   void* m_hDC = nullptr;        // the window's drawable; null when no window exists
