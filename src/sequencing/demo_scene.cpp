@@ -1,0 +1,62 @@
+// demo_scene.cpp -- timeline set-up, per-frame fan-out, music start and teardown.
+#include "sequencing/demo_scene.h"
+
+#include "sequencing/time_string.h"
+
+namespace MorlenGL {
+
+void InitTimeline(const SceneList& scenes, MusicTrack* music, Timer* demoClock) {
+  for (int i = 0; i < kSceneCount; ++i) {
+    cSceneSystem* scene = scenes[i];
+    scene->m_music = music;
+    scene->m_demoClock = demoClock;
+    scene->Init();
+    scene->m_startTime = ParseTimeString(kTimeline[i].startText);
+    scene->m_endTime = ParseTimeString(kTimeline[i].endText);
+    scene->m_disabled = false;
+  }
+}
+
+void TickInFrameOrder(const SceneList& scenes) {
+  for (int i : kFrameOrder) scenes[i]->Tick();
+}
+
+void DrawInFrameOrder(const SceneList& scenes) {
+  for (int i : kFrameOrder) scenes[i]->DrawIfActive();
+}
+
+SceneList cDemoScene::Scenes() {
+  return {&m_planetDoF, &m_abstractI, &m_greeting, &m_abstractII,
+          &m_abstractIII, &m_planetTree, &m_planetWater};
+}
+
+int cDemoScene::Init() {
+  // 1. The demo music's stream.
+  m_demoMusic.m_fileName = "data\\music.mp3";
+  AudioInit();
+  StreamCreateFile(m_demoMusic);
+  // 2. Every scene loads and gets its window.
+  InitTimeline(Scenes(), &m_demoMusic, &m_clock);
+  // 3. The demo clock counts from the end of loading.
+  m_clock.Restart();
+  // 4. Music from the start.
+  if (m_demoMusic.m_loop) ChannelSetLoop(m_demoMusic);
+  ChannelSetPosition(m_demoMusic, 0.0);
+  ChannelPlay(m_demoMusic, true);
+  return 0;
+}
+
+void cDemoScene::Update() {
+  // Copied once, before any scene ticks, so every scene sees the same spectrum this frame.
+  ChannelGetFft512(m_demoMusic);
+  TickInFrameOrder(Scenes());
+}
+
+void cDemoScene::Draw() { DrawInFrameOrder(Scenes()); }
+
+cDemoScene::~cDemoScene() {
+  ChannelStop(m_demoMusic);
+  AudioFree();
+}
+
+}  // namespace MorlenGL

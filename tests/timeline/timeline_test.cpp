@@ -1,0 +1,100 @@
+// timeline_test.cpp -- the timeline table, the per-frame order and the scene windows.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/counter.h"
+#include "sequencing/demo_scene.h"
+
+using namespace MorlenGL;
+
+namespace {
+
+struct Probe : cSceneSystem {
+  std::vector<std::string>* log = nullptr;
+  std::string name;
+  int inits = 0;
+  int Init() override {
+    ++inits;
+    return 0;
+  }
+  void Update() override { log->push_back("update " + name); }
+  void Draw() override { log->push_back("draw " + name); }
+};
+
+class TimelineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::UseVirtualCounter(10000, 0);
+    for (int i = 0; i < kSceneCount; ++i) {
+      probes[i].log = &log;
+      probes[i].name = kTimeline[i].name;
+      scenes[i] = &probes[i];
+    }
+    InitTimeline(scenes, &music, &demoClock);
+  }
+  void TearDown() override { plat::UseRealCounter(); }
+
+  // One frame at demo time t: all ticks, then all draws.
+  std::vector<std::string> FrameAt(int32_t t) {
+    demoClock.m_timeShift = t - demoClock.m_elapsed;
+    log.clear();
+    TickInFrameOrder(scenes);
+    DrawInFrameOrder(scenes);
+    return log;
+  }
+
+  Probe probes[kSceneCount];
+  SceneList scenes{};
+  MusicTrack music;
+  Timer demoClock;
+  std::vector<std::string> log;
+};
+
+}  // namespace
+
+TEST_F(TimelineTest, InitGivesEveryScenePointersWindowAndOneInit) {
+  const int32_t starts[] = {0, 5700, 8001, 11201, 17601, 20001, 26001};
+  const int32_t ends[] = {5700, 8000, 11200, 17600, 20000, 26000, 33000};
+  for (int i = 0; i < kSceneCount; ++i) {
+    EXPECT_EQ(probes[i].inits, 1);
+    EXPECT_EQ(probes[i].m_music, &music);
+    EXPECT_EQ(probes[i].m_demoClock, &demoClock);
+    EXPECT_EQ(probes[i].m_startTime, starts[i]) << kTimeline[i].name;
+    EXPECT_EQ(probes[i].m_endTime, ends[i]) << kTimeline[i].name;
+    EXPECT_FALSE(probes[i].m_disabled);
+  }
+}
+
+TEST_F(TimelineTest, SharedBoundaryRunsBothScenesDofFirst) {
+  EXPECT_EQ(FrameAt(5700), (std::vector<std::string>{"update planet dof", "update abstract I",
+                                                    "draw planet dof", "draw abstract I"}));
+}
+
+TEST_F(TimelineTest, NeighbouringWindowsDoNotOverlap) {
+  EXPECT_EQ(FrameAt(8000), (std::vector<std::string>{"update abstract I", "draw abstract I"}));
+  EXPECT_EQ(FrameAt(8001), (std::vector<std::string>{"update greeting", "draw greeting"}));
+  EXPECT_EQ(FrameAt(20000), (std::vector<std::string>{"update abstract III", "draw abstract III"}));
+  EXPECT_EQ(FrameAt(20001), (std::vector<std::string>{"update planet tree", "draw planet tree"}));
+  EXPECT_EQ(FrameAt(30400), (std::vector<std::string>{"update planet water", "draw planet water"}));
+}
+
+TEST_F(TimelineTest, EveryDemoTimeOfTheShowRunsAtLeastOneScene) {
+  for (int32_t t = 0; t <= 30400; t += 1) {
+    int running = 0;
+    for (const Probe& p : probes) running += (p.m_startTime <= t && t <= p.m_endTime);
+    ASSERT_GE(running, 1) << "nothing scheduled at " << t;
+    ASSERT_LE(running, t == 5700 ? 2 : 1) << "overlap at " << t;
+  }
+}
+
+TEST_F(TimelineTest, FrameOrderTicksAbstractIIIBeforeGreetingAndAbstractII) {
+  // The per-frame order differs from the table's: abstract III comes third.
+  for (Probe& p : probes) p.m_alwaysActive = true;
+  std::vector<std::string> frame = FrameAt(0);
+  std::vector<std::string> ticks(frame.begin(), frame.begin() + kSceneCount);
+  EXPECT_EQ(ticks, (std::vector<std::string>{"update planet dof", "update abstract I", "update abstract III",
+                                             "update greeting", "update abstract II", "update planet tree",
+                                             "update planet water"}));
+}
