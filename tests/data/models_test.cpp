@@ -1,0 +1,180 @@
+// models_test.cpp -- the generated 3DS models load with the engine's reader and fit their scenes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "assets/model_3ds.h"
+#include "generated_data.h"
+
+namespace {
+
+struct Extent {
+  float minR = 1e30f, maxR = 0;  // distances from the given centre
+  float minY = 1e30f, maxY = -1e30f;
+};
+
+Extent Measure(const c3DsModelSystem& m, float cx = 0) {
+  Extent e;
+  for (const MeshObject& o : m.objects) {
+    for (size_t i = 0; i + 2 < o.vertices.size(); i += 3) {
+      float x = o.vertices[i] - cx, y = o.vertices[i + 1], z = o.vertices[i + 2];
+      float r = std::sqrt(x * x + y * y + z * z);
+      e.minR = std::min(e.minR, r);
+      e.maxR = std::max(e.maxR, r);
+      e.minY = std::min(e.minY, y);
+      e.maxY = std::max(e.maxY, y);
+    }
+  }
+  return e;
+}
+
+class Models : public ::testing::Test {
+ protected:
+  c3DsModelSystem Load(const std::string& name) {
+    c3DsModelSystem m;
+    EXPECT_TRUE(m.Load(datatest::Generated().full + "/" + name)) << name;
+    return m;
+  }
+};
+
+TEST_F(Models, EveryModelHasMappedFacesInMaterialGroups) {
+  for (const std::string& name : datatest::ExpectedFiles()) {
+    if (name.find(".3ds") == std::string::npos) continue;
+    SCOPED_TRACE(name);
+    c3DsModelSystem m = Load(name);
+    ASSERT_GE(m.objectCount, 1);
+    ASSERT_EQ(m.materialCount, 1);
+    for (const MeshObject& o : m.objects) {
+      SCOPED_TRACE(o.name);
+      EXPECT_GT(o.indexCount, 0);
+      EXPECT_TRUE(o.hasTexCoords);
+      EXPECT_EQ(o.texCoordCount, o.vertexCount);
+      ASSERT_EQ(o.groupCount, 1);
+      EXPECT_EQ(o.groups[0].materialIndex, 0);  // the group names the file's material
+      EXPECT_EQ(o.groups[0].indexCount, o.indexCount);
+    }
+  }
+}
+
+// Sizes the scenes' transforms and cameras call for (the table in tools/data/models.cpp).
+TEST_F(Models, SizesFitTheScenesThatDrawThem) {
+  Extent planet = Measure(Load("planet01.3ds"));
+  EXPECT_NEAR(planet.maxR * 0.2f, 45, 3);  // the track's eye starts 78 away: surface ~33, near focus 30
+  Extent cage = Measure(Load("planet01cage.3ds"));
+  EXPECT_GT(cage.minR * 0.105f, 23.2f);  // water scene: the cage clears the water sphere
+  EXPECT_GT(cage.minR, planet.maxR);     // planet scene: it covers the planet
+  Extent water = Measure(Load("waterplanet.3ds"));
+  EXPECT_LT(water.minR * 0.1f, 23.2f);  // seas under the water sphere...
+  EXPECT_GT(water.maxR * 0.1f, 23.2f);  // ...and land above it
+  Extent sky = Measure(Load("sky_sphere.3ds"));
+  EXPECT_GT(sky.minR * 0.2f, 8.5f);  // metaball scene: the eye circles at 8
+  EXPECT_GT(sky.minR * 20, 130);     // planet scene: beyond every eye position
+  Extent cave = Measure(Load("cave.3ds"));
+  EXPECT_GT(cave.minR * 20, 28);  // the eye reaches ~27 from the centre during the jolt
+  Extent meteor = Measure(Load("meteor.3ds"));
+  EXPECT_LT(meteor.maxR * 0.05f, 4);  // well inside the ring of spheres at 5
+  EXPECT_GT(meteor.minR * 0.05f, 1.5f);
+  Extent wheel = Measure(Load("wheel.3ds"));
+  EXPECT_GT(wheel.minR * 0.01f, 0.4f);  // the chrome sphere of radius 0.4 sits in the hub
+  Extent tree = Measure(Load("treeballcage.3ds"), 590);
+  EXPECT_GT(tree.minR, Measure(Load("treball.3ds")).maxR);  // offset by +590: around the tree after -59
+  Extent room = Measure(Load("pillarroom.3ds"));
+  EXPECT_NEAR(room.minY, 0, 1);  // the floor is where the scenes put y = -30 and y = -10
+  EXPECT_GT(room.maxR * 0.05f, 57);  // the greeting orbit (40..57) stays inside the walls
+}
+
+TEST_F(Models, CagesAreLatticesMappedBottomToTop) {
+  for (const char* name : {"planet01cage.3ds", "treeballcage.3ds"}) {
+    SCOPED_TRACE(name);
+    c3DsModelSystem m = Load(name);
+    Extent e = Measure(m);
+    float lowV = 1, highV = 0;
+    for (const MeshObject& o : m.objects) {
+      for (int i = 0; i < o.vertexCount; ++i) {
+        float y = o.vertices[size_t(i) * 3 + 1], v = o.texCoords[size_t(i) * 2 + 1];
+        float expected = (y - e.minY) / (e.maxY - e.minY);
+        ASSERT_NEAR(v, expected, 0.03f) << "vertex " << i;
+        lowV = std::min(lowV, v);
+        highV = std::max(highV, v);
+      }
+    }
+    EXPECT_LT(lowV, 0.1f);
+    EXPECT_GT(highV, 0.9f);
+    // Open: thin struts cover far less than a closed shell of the same radius would.
+    double area = 0;
+    for (const MeshObject& o : m.objects) {
+      for (int f = 0; f < o.indexCount; f += 3) {
+        const float* a = &o.vertices[size_t(o.faceIndices[size_t(f)]) * 3];
+        const float* b = &o.vertices[size_t(o.faceIndices[size_t(f) + 1]) * 3];
+        const float* c = &o.vertices[size_t(o.faceIndices[size_t(f) + 2]) * 3];
+        double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, w[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+        double n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
+        area += 0.5 * std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+      }
+    }
+    double radius = (e.maxY - e.minY) / 2;
+    EXPECT_LT(area, 0.6 * 4 * M_PI * radius * radius);
+  }
+}
+
+TEST_F(Models, SkyFacesInwardsAndPlanetsOutwards) {
+  auto facing = [](const c3DsModelSystem& m) {
+    int out = 0, in = 0;
+    for (const MeshObject& o : m.objects)
+      for (size_t i = 0; i + 2 < o.vertices.size(); i += 3) {
+        float d = o.vertices[i] * o.normals[i] + o.vertices[i + 1] * o.normals[i + 1] +
+                  o.vertices[i + 2] * o.normals[i + 2];
+        (d > 0 ? out : in)++;
+      }
+    return std::make_pair(out, in);
+  };
+  auto [skyOut, skyIn] = facing(Load("sky_sphere.3ds"));
+  EXPECT_EQ(skyOut, 0);
+  EXPECT_GT(skyIn, 0);
+  auto [caveOut, caveIn] = facing(Load("cave.3ds"));
+  EXPECT_GT(caveIn, 20 * caveOut);
+  for (const char* name : {"planet01.3ds", "waterplanet.3ds", "treball.3ds", "meteor.3ds"}) {
+    auto [o, i] = facing(Load(name));
+    EXPECT_GT(o, 20 * i) << name;
+  }
+}
+
+TEST_F(Models, CrackedMeteorIsTheMeteorInSeparatePieces) {
+  c3DsModelSystem whole = Load("meteor.3ds"), cracked = Load("meteorcrack.3ds");
+  ASSERT_GE(cracked.objectCount, 6);
+  int faces = 0, vertices = 0;
+  std::set<std::tuple<float, float, float>> wholeCorners;
+  for (size_t i = 0; i < whole.objects[0].vertices.size(); i += 3)
+    wholeCorners.insert({whole.objects[0].vertices[i], whole.objects[0].vertices[i + 1], whole.objects[0].vertices[i + 2]});
+  for (const MeshObject& o : cracked.objects) {
+    faces += o.indexCount / 3;
+    vertices += o.vertexCount;
+    for (size_t i = 0; i < o.vertices.size(); i += 3)
+      ASSERT_TRUE(wholeCorners.count({o.vertices[i], o.vertices[i + 1], o.vertices[i + 2]})) << o.name;
+  }
+  EXPECT_EQ(faces, whole.objects[0].indexCount / 3);
+  // Vertices on the cracks exist once per piece, so the pieces can drift apart.
+  EXPECT_GT(vertices, whole.objects[0].vertexCount + 200);
+}
+
+TEST_F(Models, StructuresHaveTheirParts) {
+  EXPECT_EQ(Load("chains.3ds").objectCount, 4);  // four hanging strands
+  c3DsModelSystem room = Load("pillarroom.3ds");
+  std::set<std::string> parts;
+  for (const MeshObject& o : room.objects) parts.insert(o.name);
+  EXPECT_EQ(parts, (std::set<std::string>{"floor", "columns", "architrave", "wall"}));
+  Extent tower = Measure(Load("pillarbitch.3ds"));
+  EXPECT_GT(tower.maxY * 0.05f - 30, 10);  // rises through ring B at y = +10
+  c3DsModelSystem ring = Load("credring.3ds");
+  float minU = 1, maxU = 0;
+  for (size_t i = 0; i < ring.objects[0].texCoords.size(); i += 2) {
+    minU = std::min(minU, ring.objects[0].texCoords[i]);
+    maxU = std::max(maxU, ring.objects[0].texCoords[i]);
+  }
+  EXPECT_FLOAT_EQ(minU, 0);  // the greeting runs once round the band
+  EXPECT_FLOAT_EQ(maxU, 1);
+}
+
+}  // namespace
