@@ -103,7 +103,9 @@ TEST(Pictures, NormalMapsPointOutOfTheSurfaceAndFollowTheirColourMaps) {
         tilted += std::abs(int(m[0]) - 128) + std::abs(int(m[1]) - 128) > 12;
       }
     }
-    if (edges > 100) EXPECT_GT(double(tilted) / double(edges), 0.5);
+    if (edges > 100) {
+      EXPECT_GT(double(tilted) / double(edges), 0.5);
+    }
   }
 }
 

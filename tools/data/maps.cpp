@@ -62,7 +62,7 @@ bool TreeMaps(const FileSink& sink) {
     float blossom = SmoothStep(0.78f, 0.86f, Detail(u, v, 96, 701));
     return Lerp(leaves(h), {0.96f, 0.78f, 0.86f}, blossom * 0.7f);
   });
-  return Jpeg(sink, "treeball_tex.jpg", colour) && Jpeg(sink, "treeball_texno.jpg", NormalMapFrom(f, 40));
+  return Jpeg(sink, "treeball_tex.jpg", colour) && Jpeg(sink, "treeball_texno.jpg", NormalMapFrom(f, 16));
 }
 
 bool MeteorMaps(const FileSink& sink) {

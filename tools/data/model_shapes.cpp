@@ -6,7 +6,8 @@ namespace datagen {
 void AddSphere(Mesh& mesh, int cols, int rows, const std::function<float(V3)>& radius, bool inward, float uRepeat,
                float vRepeat) {
   mesh.AddGrid(cols, rows, [&](float s, float t, V3* p, UV* uv) {
-    V3 dir = SphereDirection(s, t);
+    // Exact poles: float rounding would otherwise give the collapsed pole triangles a stray tilt.
+    V3 dir = t <= 0 ? V3{0, -1, 0} : t >= 1 ? V3{0, 1, 0} : SphereDirection(s, t);
     *p = dir * radius(dir);
     *uv = {s * uRepeat, t * vRepeat};
   }, inward);

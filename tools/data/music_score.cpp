@@ -56,21 +56,24 @@ class Composer {
       double t0 = from + bar * kBar;
       if (t0 >= to - 1e-6) break;
       const Chord& c = s.progression[(bar / s.barsPerChord) % 4];
-      Drums(t0, bar, s);
+      Drums(t0, bar, s, to - 0.3);
       BassLine(t0, c, s);
       Harmony(t0, bar, c, s);
     }
   }
 
-  void Riser(double from, double to, float gain) { Add(from, to - from, Voice::kRiser, 0, gain, 0); }
+  // Stops a quarter second short: the breath before the next section's first hit.
+  void Riser(double from, double to, float gain) { Add(from, to - from - 0.25, Voice::kRiser, 0, gain, 0); }
   void Impact(double at, float gain) { Add(at, 3.0, Voice::kImpact, 0, gain, 0); }
 
  private:
   Rng rng{2026};
 
-  void Drums(double t0, int bar, const Style& s) {
+  // Drums fall silent from `stop`: a breath before the next section's first hit.
+  void Drums(double t0, int bar, const Style& s, double stop) {
     for (int step = 0; step < 16; ++step) {
       double t = t0 + step * kStep;
+      if (t >= stop - 1e-9) break;
       bool kick = (s.kick == kFour || s.kick == kFourPlus) ? step % 4 == 0
                   : s.kick == kHalf                       ? (step == 0 || step == 10)
                                                           : false;
@@ -121,7 +124,7 @@ class Composer {
       int count = s.arp, stride = 16 / s.arp;
       for (int k = 0; k < count; ++k) {
         int note = c.pad[order[k % 4]] + ((k / 4) % 2) * 12;
-        Add(t0 + k * stride * kStep, stride * kStep, Voice::kPluck, Pitch(note), 0.22f * s.gain, k % 2 ? 0.4f : -0.4f);
+        Add(t0 + k * stride * kStep, stride * kStep, Voice::kPluck, Pitch(note), 0.32f * s.gain, k % 2 ? 0.4f : -0.4f);
       }
     }
     if (s.stabs) {
@@ -157,10 +160,11 @@ void Intro(Composer& c) {  // 0:00 - 0:57, planet and logos
   groove.kick = kFour;
   groove.bass = kEighths;
   groove.gain = 1;
+  groove.hats = kEighthHats;
   c.Riser(12, 16, 0.25f);
   c.Impact(16, 0.7f);
   c.Section(16, 24, groove);
-  groove.hats = kEighthHats;
+  groove.openHats = true;
   c.Section(24, 32, groove);
   c.Riser(28, 32, 0.3f);
   c.Impact(32, 0.8f);
@@ -214,7 +218,7 @@ void Greeting(Composer& c) {  // 1:20 - 1:52, the rings of greetings
 }
 
 void AbstractTwo(Composer& c) {  // 1:52 - 2:56, metaballs and rising water
-  c.Impact(112, 0.6f);
+  c.Impact(112, 0.85f);
   Style s;
   s.progression = kBright;
   s.barsPerChord = 2;

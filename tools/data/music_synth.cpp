@@ -152,9 +152,11 @@ float Sample(const Note& n, VoiceState& s, float t) {
       if (t == 0) s.bp.BandPass(1750, 0.9f);
       s.phase[0] = Wrap01(s.phase[0] + (180 + 60 * std::exp(-t / 0.02f)) * dt);
       float tone = kSine(s.phase[0]) * std::exp(-t / 0.06f) * 0.6f;
-      float noise = s.bp.Run(Noise(s.rng)) * 2.2f * std::exp(-t / 0.16f);
+      float noise = s.bp.Run(Noise(s.rng)) * 3.2f * std::exp(-t / 0.16f);
       float hiss = (Noise(s.rng) - s.hp.Low(Noise(s.rng), OnePoleCoeff(4000))) * 0.25f * std::exp(-t / 0.09f);
-      return tone + noise + hiss;
+      s.phase[1] = Wrap01(s.phase[1] + 1725 * dt);  // the shell's ring, where spectrum bin 20 listens
+      float ring = kSine(s.phase[1]) * 0.45f * std::exp(-t / 0.07f);
+      return tone + noise + hiss + ring;
     }
     case Voice::kClap: {
       if (t == 0) s.bp.BandPass(1400, 1.3f);
@@ -167,13 +169,16 @@ float Sample(const Note& n, VoiceState& s, float t) {
       if (t == 0) s.bp.BandPass(1800, 0.7f);
       float x = Noise(s.rng);
       float high = x - s.hp.Low(x, OnePoleCoeff(6500));
-      float shaker = s.bp.Run(x) * 0.5f;  // the body of the hat that sits around 1.7 kHz
-      return (high + shaker) * std::exp(-t / decay);
+      float shaker = s.bp.Run(x) * 1.8f;  // the body of the hat that sits around 1.7 kHz
+      s.phase[0] = Wrap01(s.phase[0] + 1745 * dt);
+      float tick = kSine(s.phase[0]) * 1.0f * std::exp(-t / 0.03f);
+      return (high + shaker) * std::exp(-t / decay) + tick;
     }
     case Voice::kRiser: {
       float f = Clamp01(t / float(n.length));
       if (int(t * kSampleRate) % 64 == 0) s.bp.BandPass(300 + 5000 * f * f, 2.0f);
-      return s.bp.Run(Noise(s.rng)) * f * f * 2.0f;
+      float cut = Clamp01((float(n.length) - t) / 0.03f);  // no click where it stops
+      return s.bp.Run(Noise(s.rng)) * f * f * 2.0f * cut;
     }
     case Voice::kImpact: {
       s.phase[0] = Wrap01(s.phase[0] + (40 + 60 * std::exp(-t / 0.08f)) * dt);
@@ -200,7 +205,7 @@ struct Routing {
 };
 Routing RouteOf(Voice v) {
   switch (v) {
-    case Voice::kPad: return {0.55f, 0.55f, 0.0f, true};
+    case Voice::kPad: return {0.85f, 0.6f, 0.0f, true};
     case Voice::kBass: return {0.85f, 0.0f, 0.0f, true};
     case Voice::kPluck: return {0.45f, 0.25f, 0.35f, true};
     case Voice::kLead: return {0.42f, 0.3f, 0.25f, false};
@@ -336,12 +341,21 @@ void Master(Bus& out, const MixSettings& mix) {
       out.r[i] *= g;
     }
   }
-  float peak = 1e-9f;
-  for (size_t i = 0; i < n; ++i) peak = std::max(peak, std::max(std::fabs(out.l[i]), std::fabs(out.r[i])));
-  float gain = std::pow(10.0f, mix.peakDb / 20.0f) / peak;
-  for (size_t i = 0; i < n; ++i) {
-    out.l[i] *= gain;
-    out.r[i] *= gain;
+  // Gentle saturation on the peaks (the kick's attack) lifts the body of the mix, and with it the
+  // spectrum magnitudes the scenes turn into light; then the loudest sample goes to peakDb.
+  const float drive = 1.8f, norm = std::tanh(drive);
+  for (int pass = 0; pass < 2; ++pass) {
+    float peak = 1e-9f;
+    for (size_t i = 0; i < n; ++i) peak = std::max(peak, std::max(std::fabs(out.l[i]), std::fabs(out.r[i])));
+    float gain = pass == 0 ? 1 / peak : std::pow(10.0f, mix.peakDb / 20.0f) / peak;
+    for (size_t i = 0; i < n; ++i) {
+      out.l[i] *= gain;
+      out.r[i] *= gain;
+      if (pass == 0) {
+        out.l[i] = std::tanh(drive * out.l[i]) / norm;
+        out.r[i] = std::tanh(drive * out.r[i]) / norm;
+      }
+    }
   }
 }
 
