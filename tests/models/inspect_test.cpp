@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "image_files.h"
+#include "support/image_files.h"
 #include "support/temp_dir.h"
 #include "writer_3ds.h"
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "assets/image_decode.h"
-#include "image_files.h"
+#include "support/image_files.h"
 #include "platform/crt_random.h"
 #include "platform/diagnostics.h"
 #include "support/temp_dir.h"

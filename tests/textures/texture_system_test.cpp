@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "assets/texture_system.h"
-#include "image_files.h"
+#include "support/image_files.h"
 #include "platform/diagnostics.h"
 #include "support/gl_context.h"
 #include "support/temp_dir.h"

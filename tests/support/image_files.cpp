@@ -1,5 +1,5 @@
 // image_files.cpp -- libpng and libjpeg writers for test pictures.
-#include "image_files.h"
+#include "support/image_files.h"
 
 #include <png.h>
 
