@@ -10,71 +10,14 @@ namespace {
 
 using namespace lightingtest;
 
-TEST(Environment, EveryProgramCompilesAndLinks) {
-  REQUIRE_GL();
-  ResetState();
-  MorlenGL::cNPMultiLight a;
-  MorlenGL::cNPMultiLightShatter b;
-  MorlenGL::cNPMultiLightUW c;
-  MorlenGL::cVertexDistort d;
-  MorlenGL::cNormalMapping e;
-  MorlenGL::cCubeMapShader f;
-  MorlenGL::cCubeMapShaderUW g;
-  MorlenGL::cWaterShaderUW h;
-  MorlenGL::cMLWaterShader i;
-  MorlenGL::cChromaticRefractShader j;
-  MorlenGL::cRingWaveShader k;
-  EXPECT_TRUE(Build(a));
-  EXPECT_TRUE(Build(b));
-  EXPECT_TRUE(Build(c));
-  EXPECT_TRUE(Build(d));
-  EXPECT_TRUE(Build(e));
-  EXPECT_TRUE(Build(f));
-  EXPECT_TRUE(Build(g));
-  EXPECT_TRUE(Build(h));
-  EXPECT_TRUE(Build(i));
-  EXPECT_TRUE(Build(j));
-  EXPECT_TRUE(k.InitProgram() && k.CompileVertexShader() && k.CompileFragmentShader(256, 128));
-  EXPECT_EQ(k.width, 256.0f);
-  // Spot checks of the lookups: what the programs use is found, what they only name is not.
-  EXPECT_GE(b.timeLocation, 0);
-  EXPECT_GE(c.isUWLocation, 0);
-  EXPECT_GE(c.timerLocation, 0);
-  EXPECT_GE(d.timeLocation, 0);
-  EXPECT_GE(f.cubeMapLocation, 0);
-  EXPECT_EQ(f.tangentLocation, -1);
-  EXPECT_GE(g.isUWLocation, 0);
-  EXPECT_GE(h.timerLocation, 0);
-  EXPECT_GE(i.timerLocation, 0);
-  EXPECT_GE(j.refractionIndexLocation, 0);
-  EXPECT_GE(k.timeLocation, 0);
-}
-
-// Flat normal map, white specular map, a colour map C and a one-colour cube map E.
-struct CubeMaps {
-  Texture2D colour{0.5f, 0.25f, 0.125f, 0.5f};
-  Texture2D normal{0.5f, 0.5f, 1.0f, 1.0f};
-  Texture2D height{0.5f, 0.5f, 0.5f, 1.0f};
-  Texture2D specular{1.0f, 1.0f, 1.0f, 1.0f};
-  CubeTexture cube{Colour{0.1f, 0.3f, 0.6f, 0.8f}};
-  void Give(MorlenGL::cSurfaceProgram& s) const {
-    s.colorMapTexture = colour.name;
-    s.normalMapTexture = normal.name;
-    s.heightMapTexture = height.name;
-    s.specularMapTexture = specular.name;
-    s.cubeMapTexture = cube.name;
-  }
+// C and E for the cube-map family.
+struct CubeMaps : SurfaceMaps {
+  CubeMaps() : SurfaceMaps({0.5f, 0.25f, 0.125f, 0.5f}, {0.1f, 0.3f, 0.6f, 0.8f}) {}
 };
 
 template <class Shader>
 Colour CentreOfFacing(Shader& shader, FloatTarget& target) {
-  target.Clear(0, 0, 0, 0);
-  PerspectiveView();
-  shader.Bind(EyeAtOrigin());
-  EXPECT_EQ(ActiveUnit(), 4);
-  DrawQuad(0, 0, 1.5f, -5);
-  shader.Unbind();
-  EXPECT_EQ(ActiveUnit(), 0);
+  DrawFacing(shader, target);
   return target.At(32, 32);
 }
 
@@ -138,9 +81,8 @@ TEST(Environment, CubeMapFogMixesBothTermsAndUnderwaterFogsOnlyBelowItsLevel) {
   ExpectColour(CentreOfFacing(under, target), mixed, 1e-4f, "above the level");
   under.isUW = 100;
   under.timer = 0.7f;
-  std::vector<float> below = target.All();
   CentreOfFacing(under, target);
-  below = target.All();
+  std::vector<float> below = target.All();
   int fogged = 0;
   for (size_t i = 0; i < below.size(); i += 4)
     fogged += below[i + 3] > 0 && std::fabs(below[i + 1] - 1) < 1e-4f && below[i] < 1e-4f;
@@ -191,12 +133,7 @@ TEST(Environment, MLWaterAtTimerZeroLightsLikeTheTwoLightBase) {
     shader.colorMapTexture = colour.name;
     shader.normalMapTexture = normal.name;
     shader.specularMapTexture = specular.name;
-    target.Clear(0, 0, 0, 0);
-    PerspectiveView();
-    shader.Bind(EyeAtOrigin());
-    DrawQuad(0, 0, 1.5f, -5);
-    shader.Unbind();
-    return target.All();
+    return DrawFacing(shader, target);
   };
   std::vector<float> reference = draw(base);
   EXPECT_LT(MaxDifference(draw(water), reference), 1e-5f);
@@ -272,7 +209,8 @@ TEST(Environment, RingWaveLeavesTransparentBlackWhereItDraws) {
   ResetState();
   FloatTarget target;
   MorlenGL::cRingWaveShader shader;
-  ASSERT_TRUE(shader.InitProgram() && shader.CompileVertexShader() && shader.CompileFragmentShader(64, 64));
+  ASSERT_TRUE(shader.InitProgram() && shader.CompileVertexShader() && shader.CompileFragmentShader(256, 128));
+  EXPECT_EQ(shader.width, 256.0f);  // stored, not used
   Texture2D source(1, 1, 1, 1);
   shader.sourceTexture = source.name;
   shader.time = 0;

@@ -12,24 +12,28 @@ namespace lightingtest {
 
 // [SECTION] render target
 
-FloatTarget::FloatTarget() {
-  glGenTextures(1, &colour);
-  glBindTexture(GL_TEXTURE_2D, colour);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, kSize, kSize, 0, GL_RGBA, GL_FLOAT, nullptr);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glBindTexture(GL_TEXTURE_2D, 0);
+FloatTarget::FloatTarget(int width, int height, GLenum colourFormat, bool depth) : width(width), height(height) {
+  glGenRenderbuffers(2, buffers);
   glGenFramebuffers(1, &fbo);
   glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour, 0);
-  glViewport(0, 0, kSize, kSize);
+  glBindRenderbuffer(GL_RENDERBUFFER, buffers[0]);
+  glRenderbufferStorage(GL_RENDERBUFFER, colourFormat, width, height);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
+  if (depth) {
+    glBindRenderbuffer(GL_RENDERBUFFER, buffers[1]);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
+  }
+  glViewport(0, 0, width, height);
   glClampColor(GL_CLAMP_FRAGMENT_COLOR, GL_FALSE);
   glClampColor(GL_CLAMP_READ_COLOR, GL_FALSE);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
 }
 
 FloatTarget::~FloatTarget() {
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   glDeleteFramebuffers(1, &fbo);
-  glDeleteTextures(1, &colour);
+  glDeleteRenderbuffers(2, buffers);
   glViewport(0, 0, 1024, 768);
 }
 
@@ -39,7 +43,7 @@ bool FloatTarget::Complete() const {
 
 void FloatTarget::Clear(float r, float g, float b, float a) {
   glClearColor(r, g, b, a);
-  glClear(GL_COLOR_BUFFER_BIT);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 Colour FloatTarget::At(int x, int y) const {
@@ -49,8 +53,14 @@ Colour FloatTarget::At(int x, int y) const {
 }
 
 std::vector<float> FloatTarget::All() const {
-  std::vector<float> rgba(kSize * kSize * 4);
-  glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_FLOAT, rgba.data());
+  std::vector<float> rgba(static_cast<size_t>(width) * height * 4);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_FLOAT, rgba.data());
+  return rgba;
+}
+
+std::vector<unsigned char> FloatTarget::Bytes() const {
+  std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
   return rgba;
 }
 
@@ -100,6 +110,16 @@ CubeTexture::CubeTexture(int size, const std::function<Colour(int, float, float)
 CubeTexture::CubeTexture(Colour everywhere) : CubeTexture(1, [everywhere](int, float, float) { return everywhere; }) {}
 
 CubeTexture::~CubeTexture() { glDeleteTextures(1, &name); }
+
+SurfaceMaps::SurfaceMaps(Colour c, Colour e) : colour(c[0], c[1], c[2], c[3]), cube(e) {}
+
+void SurfaceMaps::Give(MorlenGL::cSurfaceProgram& shader) const {
+  shader.colorMapTexture = colour.name;
+  shader.normalMapTexture = normal.name;
+  shader.heightMapTexture = height.name;
+  shader.specularMapTexture = specular.name;
+  shader.cubeMapTexture = cube.name;
+}
 
 // [SECTION] state, views, geometry
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "assets/camera.h"
+#include "effects/lighting_shaders.h"
 #include "support/gl_context.h"
 
 namespace lightingtest {
@@ -14,11 +15,11 @@ namespace lightingtest {
 constexpr int kSize = 64;
 using Colour = std::array<float, 4>;
 
-// A kSize x kSize RGBA32F framebuffer object, bound while it lives: values above 1 survive,
-// so an alpha of 1.2 can be read back as it was written.
+// A framebuffer object, bound while it lives. The default RGBA32F colour keeps values above 1,
+// so an alpha of 1.2 reads back as it was written.
 class FloatTarget {
  public:
-  FloatTarget();
+  explicit FloatTarget(int width = kSize, int height = kSize, GLenum colourFormat = GL_RGBA32F, bool depth = false);
   ~FloatTarget();
   FloatTarget(const FloatTarget&) = delete;
   FloatTarget& operator=(const FloatTarget&) = delete;
@@ -26,9 +27,11 @@ class FloatTarget {
   void Clear(float r, float g, float b, float a);
   Colour At(int x, int y) const;
   std::vector<float> All() const;
+  std::vector<unsigned char> Bytes() const;  // RGBA8, rows from the bottom
 
  private:
-  GLuint fbo = 0, colour = 0;
+  int width, height;
+  GLuint fbo = 0, buffers[2] = {0, 0};
 };
 
 // An RGBA float 2D texture, linear filtering, clamped; freed with the object.
@@ -53,6 +56,17 @@ class CubeTexture {
   GLuint name = 0;
 };
 
+// Flat normal map, grey height map, white specular map, a colour map C and a one-colour cube map E.
+struct SurfaceMaps {
+  explicit SurfaceMaps(Colour c, Colour e = {0, 0, 0, 1});
+  Texture2D colour;
+  Texture2D normal{0.5f, 0.5f, 1.0f, 1.0f};
+  Texture2D height{0.5f, 0.5f, 0.5f, 1.0f};
+  Texture2D specular{1.0f, 1.0f, 1.0f, 1.0f};
+  CubeTexture cube;
+  void Give(MorlenGL::cSurfaceProgram& shader) const;
+};
+
 // Programs off, every unit bare, the tangent's current value back to OpenGL's (0, 0, 0) so each
 // program has to supply its own, blending and depth test off.
 void ResetState();
@@ -66,6 +80,22 @@ MorlenGL::Camera EyeAtOrigin();
 // coordinates 0 to 1 across it.
 void DrawQuad(float cx, float cy, float half, float z, float nx = 0, float ny = 0, float nz = 1);
 
+GLint ActiveUnit();
+
+// One facing square in perspective, filling the middle of the target; the bind must leave
+// boundUnit active and the unbind unit 0. Returns the whole read-back.
+template <class Shader>
+std::vector<float> DrawFacing(Shader& shader, FloatTarget& target, int boundUnit = 4) {
+  target.Clear(0, 0, 0, 0);
+  PerspectiveView();
+  shader.Bind(EyeAtOrigin());
+  EXPECT_EQ(ActiveUnit(), boundUnit);
+  DrawQuad(0, 0, 1.5f, -5);
+  shader.Unbind();
+  EXPECT_EQ(ActiveUnit(), 0);
+  return target.All();
+}
+
 // InitProgram and both compile steps.
 template <class Shader>
 bool Build(Shader& shader) {
@@ -76,6 +106,5 @@ bool Build(Shader& shader) {
 void ExpectColour(const Colour& got, const Colour& want, float tolerance, const char* what);
 // The largest channel difference between two read-backs of the same size.
 float MaxDifference(const std::vector<float>& a, const std::vector<float>& b);
-GLint ActiveUnit();
 
 }  // namespace lightingtest

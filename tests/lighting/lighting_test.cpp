@@ -11,37 +11,11 @@ namespace {
 using namespace lightingtest;
 using MorlenGL::cSurfaceProgram;
 
-// Flat normal map, white specular map, and a colour map chosen per test.
-struct Maps {
-  explicit Maps(Colour c) : colour(c[0], c[1], c[2], c[3]) {}
-  Texture2D colour;
-  Texture2D normal{0.5f, 0.5f, 1.0f, 1.0f};
-  Texture2D height{0.5f, 0.5f, 0.5f, 1.0f};
-  Texture2D specular{1.0f, 1.0f, 1.0f, 1.0f};
-  void Give(cSurfaceProgram& shader) const {
-    shader.colorMapTexture = colour.name;
-    shader.normalMapTexture = normal.name;
-    shader.heightMapTexture = height.name;
-    shader.specularMapTexture = specular.name;
-  }
-};
-
 template <class Shader>
 void SetLights(Shader& s, float r1, float g1, float b1, float r2, float g2, float b2) {
   float c1[3] = {r1, g1, b1}, c2[3] = {r2, g2, b2};
   std::copy(c1, c1 + 3, s.lightColor);
   std::copy(c2, c2 + 3, s.light2Color);
-}
-
-// One facing square in perspective, filling the middle of the target.
-template <class Shader>
-std::vector<float> DrawFacing(Shader& shader, FloatTarget& target) {
-  target.Clear(0, 0, 0, 0);
-  PerspectiveView();
-  shader.Bind(EyeAtOrigin());
-  DrawQuad(0, 0, 1.5f, -5);
-  shader.Unbind();
-  return target.All();
 }
 
 // Lights straight onto the facing square and along its surface, with the given colours.
@@ -55,7 +29,7 @@ void FacingLights(Shader& s) {
 
 // Builds both programs and gives them the same maps and facing lights.
 template <class A, class B>
-void PrepareAlike(A& a, B& b, const Maps& maps) {
+void PrepareAlike(A& a, B& b, const SurfaceMaps& maps) {
   ASSERT_TRUE(Build(a));
   ASSERT_TRUE(Build(b));
   maps.Give(a);
@@ -74,18 +48,12 @@ TEST(MultiLight, BlackLightsLeaveAmbientColourAndAlphaTimesOnePointTwo) {
   EXPECT_EQ(shader.tangentLocation, -1);
   EXPECT_EQ(shader.cubeMapLocation, -1);  // bound on unit 4, never declared
   EXPECT_GE(shader.colorMapLocation, 0);
-  Maps maps({0.5f, 0.25f, 0.75f, 1.0f});
+  SurfaceMaps maps({0.5f, 0.25f, 0.75f, 1.0f});
   maps.Give(shader);
   SetLights(shader, 0, 0, 0, 0, 0, 0);
   shader.specOverdrive = 0;
 
-  target.Clear(0, 0, 0, 0);
-  PerspectiveView();
-  shader.Bind(EyeAtOrigin());
-  EXPECT_EQ(ActiveUnit(), 4);
-  DrawQuad(0, 0, 1.5f, -5);
-  shader.Unbind();
-  EXPECT_EQ(ActiveUnit(), 0);
+  DrawFacing(shader, target);
   glActiveTexture(GL_TEXTURE4);
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_CUBE_MAP));
   glActiveTexture(GL_TEXTURE3);
@@ -101,7 +69,7 @@ TEST(MultiLight, LightPositionsAreDirectionsAndTheTwoLightsAreAveraged) {
   FloatTarget target;
   MorlenGL::cNPMultiLight shader;
   ASSERT_TRUE(Build(shader));
-  Maps maps({0.5f, 0.5f, 0.5f, 0.5f});
+  SurfaceMaps maps({0.5f, 0.5f, 0.5f, 0.5f});
   maps.Give(shader);
   shader.specOverdrive = 0;
   // As points, (3, 0, 0) would light the square at (0, 0, -5); as a direction it grazes it.
@@ -123,7 +91,7 @@ TEST(MultiLight, FogDensityZeroIgnoresFogColourAndDenseFogHidesTheSurface) {
   FloatTarget target;
   MorlenGL::cNPMultiLight shader;
   ASSERT_TRUE(Build(shader));
-  Maps maps({0.5f, 0.25f, 0.75f, 1.0f});
+  SurfaceMaps maps({0.5f, 0.25f, 0.75f, 1.0f});
   maps.Give(shader);
   FacingLights(shader);
   std::vector<float> clear = DrawFacing(shader, target);
@@ -142,7 +110,7 @@ TEST(MultiLight, ShatterAtTimeZeroDrawsLikeTheBaseWithoutFog) {
   FloatTarget target;
   MorlenGL::cNPMultiLight base;
   MorlenGL::cNPMultiLightShatter shatter;
-  Maps maps({0.4f, 0.6f, 0.8f, 1.0f});
+  SurfaceMaps maps({0.4f, 0.6f, 0.8f, 1.0f});
   PrepareAlike(base, shatter, maps);
   shatter.time = 0;
   EXPECT_LT(MaxDifference(DrawFacing(shatter, target), DrawFacing(base, target)), 1e-5f);
@@ -154,7 +122,7 @@ TEST(MultiLight, ShatterPushesAllFourComponentsBackByTime) {
   FloatTarget target;
   MorlenGL::cNPMultiLightShatter shatter;
   ASSERT_TRUE(Build(shatter));
-  Maps maps({1, 1, 1, 1});
+  SurfaceMaps maps({1, 1, 1, 1});
   maps.Give(shatter);
   shatter.time = 0.5f;  // normal (0, 0, 1): every component drops by 0.5
   target.Clear(0, 0, 0, 0);
@@ -177,7 +145,7 @@ TEST(MultiLight, UnderwaterAboveTheLevelNeitherWobblesNorFogsBelowItDoesBoth) {
   FloatTarget target;
   MorlenGL::cNPMultiLight base;
   MorlenGL::cNPMultiLightUW under;
-  Maps maps({0.4f, 0.6f, 0.8f, 1.0f});
+  SurfaceMaps maps({0.4f, 0.6f, 0.8f, 1.0f});
   PrepareAlike(base, under, maps);
   under.fogDensity = 10;
   under.fogColor[0] = 1;
@@ -205,7 +173,7 @@ TEST(MultiLight, VertexDistortAtTimeZeroMovesOnlyVerticesWithoutAZeroNormalCompo
   FloatTarget target;
   MorlenGL::cNPMultiLight base;
   MorlenGL::cVertexDistort distort;
-  Maps maps({0.4f, 0.6f, 0.8f, 1.0f});
+  SurfaceMaps maps({0.4f, 0.6f, 0.8f, 1.0f});
   PrepareAlike(base, distort, maps);
   EXPECT_LT(MaxDifference(DrawFacing(distort, target), DrawFacing(base, target)), 1e-5f);
 
@@ -230,8 +198,7 @@ TEST(MultiLight, NormalMappingWithNothingSetShowsTheAmbientFifth) {
   Texture2D colour(0.5f, 0.25f, 1.0f, 1.0f);
   shader.colorMap.textureId = colour.name;
   // SurfaceColor and SpecularFactor keep their zero defaults: only C x 0.2 + (0, 0, 0, 1) x C is left.
-  DrawFacing(shader, target);
-  EXPECT_EQ(ActiveUnit(), 0);
+  DrawFacing(shader, target, 1);
   ExpectColour(target.At(32, 32), {0.1f, 0.05f, 0.2f, 1.2f}, 1e-4f, "normal mapping");
 }
 

@@ -19,35 +19,6 @@ using namespace lightingtest;
 
 constexpr int kWidth = 512, kHeight = 512;
 
-// An RGBA8 colour target with a depth buffer, bound while it lives.
-struct PictureTarget {
-  PictureTarget() {
-    glGenRenderbuffers(2, buffers);
-    glBindRenderbuffer(GL_RENDERBUFFER, buffers[0]);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kWidth, kHeight);
-    glBindRenderbuffer(GL_RENDERBUFFER, buffers[1]);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kWidth, kHeight);
-    glGenFramebuffers(1, &fbo);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
-    glViewport(0, 0, kWidth, kHeight);
-  }
-  ~PictureTarget() {
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &fbo);
-    glDeleteRenderbuffers(2, buffers);
-    glViewport(0, 0, 1024, 768);
-  }
-  std::vector<unsigned char> Read() const {
-    std::vector<unsigned char> rgba(kWidth * kHeight * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    return rgba;
-  }
-  GLuint fbo = 0, buffers[2] = {0, 0};
-};
-
 // Rows arrive bottom-up from OpenGL; the file is written top-down.
 bool SavePng(const std::string& path, const std::vector<unsigned char>& rgba) {
   FILE* file = std::fopen(path.c_str(), "wb");
@@ -147,11 +118,10 @@ TEST(ModelRender, LitNormalMappedCubeFromItsFileAndASphereWithoutTangents) {
   camera.zNear = 0.01;
   camera.zFar = 100;
 
-  PictureTarget target;
-  ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
+  FloatTarget target(kWidth, kHeight, GL_RGBA8, true);
+  ASSERT_TRUE(target.Complete());
   auto render = [&](GLuint normalMap) {
-    glClearColor(0.08f, 0.09f, 0.12f, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    target.Clear(0.08f, 0.09f, 0.12f, 1);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     MorlenGL::Apply(camera);
@@ -165,7 +135,7 @@ TEST(ModelRender, LitNormalMappedCubeFromItsFileAndASphereWithoutTangents) {
     glPopMatrix();
     shader.Unbind();
     glDisable(GL_DEPTH_TEST);
-    return target.Read();
+    return target.Bytes();
   };
   std::vector<unsigned char> smooth = render(flat.name);
   std::vector<unsigned char> bumpy = render(bumps.name);
