@@ -8,7 +8,8 @@
 
 namespace capture {
 
-// One scene drawn in a frame, with its own clock as it stood after the frame.
+// One scene drawn in a frame, with its own clock as the frame's Update saw it (before the
+// restart that a scene's first drawn frame makes).
 struct SceneClock {
   std::string name;
   int32_t elapsed = 0;

@@ -33,8 +33,8 @@ class CaptureBackend final : public plat::WindowBackend {
     inner_->Swap();
   }
   void Show() override { inner_->Show(); }
-  int MessageBox(const char* text, const char* caption, unsigned style) override {
-    return inner_->MessageBox(text, caption, style);
+  int MessageBox(const char* text, const char* caption, unsigned style, const char* detail) override {
+    return inner_->MessageBox(text, caption, style, detail);
   }
 
  private:

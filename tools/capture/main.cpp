@@ -1,13 +1,15 @@
-// main.cpp -- tolvane-capture: reads the command line; the show itself is linked in once it exists.
+// main.cpp -- tolvane-capture: reads the command line, enters the data folder and runs the capture.
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "capture_options.h"
+#include "capture_session.h"
 #include "platform/diagnostics.h"
 
 namespace {
@@ -36,6 +38,7 @@ int main(int argc, char** argv) {
   if (getcwd(startDir, sizeof startDir)) capture::AnchorOutputPaths(&options, startDir);
   if (!options.dataDir.empty() && chdir(options.dataDir.c_str()) != 0)
     return BadArguments("--data " + options.dataDir + ": " + strerror(errno));
-  plat::Report("this build has no show to run yet");
-  return 3;
+  // A reader that goes away early (ffmpeg stopping) is a write error, not a signal death.
+  signal(SIGPIPE, SIG_IGN);
+  return capture::CaptureSession(options).Run();
 }

@@ -1,0 +1,263 @@
+// capture_session.cpp -- the capture run: start-up values, the start shift, per-frame capture and the results.
+#include "capture_session.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/audio_device.h"
+#include "platform/counter.h"
+#include "platform/crt_random.h"
+#include "platform/diagnostics.h"
+#include "shell/tolvane_app.h"
+#include "wav_writer.h"
+
+namespace capture {
+
+namespace {
+
+constexpr int kWidth = 1024, kHeight = 768;
+// The calendar time particle systems seed the generator with: any fixed value makes runs repeat.
+constexpr int64_t kFixedCalendarTime = 1167609600;
+
+// The show's application with the capture's hooks; everything else is the show's own.
+class CaptureApp final : public Tolvane {
+ public:
+  explicit CaptureApp(CaptureSession* session) : session_(session) {}
+  bool Initialize() override {
+    bool result = Tolvane::Initialize();
+    session_->ShowInitialized(*this);
+    return result;
+  }
+  bool UpdateFrame() override {
+    session_->FrameBegins();
+    bool result = Tolvane::UpdateFrame();
+    session_->FrameUpdated();
+    return result;
+  }
+
+ private:
+  CaptureSession* session_;
+};
+
+// A clock that has not yet been restarted by its first draw is made to read as if the
+// show had run since 0: the first Update of a later scene then sees the same time and
+// frame step as in a capture from the beginning.
+void AgeClock(MorlenGL::Timer& clock, int32_t from, int32_t previousFrame) {
+  clock.m_start = clock.m_now - from;
+  clock.m_now = clock.m_start + previousFrame;
+  clock.m_elapsed = previousFrame;
+}
+
+bool InWindow(const MorlenGL::cSceneSystem& s) {
+  if (s.m_disabled || !s.m_demoClock) return false;
+  int32_t t = s.m_demoClock->DemoTime();
+  return s.m_alwaysActive || (s.m_startTime <= t && t <= s.m_endTime);
+}
+
+std::string CpuModel() {
+  std::ifstream in("/proc/cpuinfo");
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind("model name", 0) == 0 && line.find(':') != std::string::npos)
+      return line.substr(line.find(':') + 2);
+  return "unknown";
+}
+
+double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+}  // namespace
+
+CaptureSession::CaptureSession(const Options& options) : options_(options) {
+  frameCount_ = FrameCount(options.from, options.to, options.fps);
+}
+
+CaptureSession::~CaptureSession() = default;
+
+int CaptureSession::Run() {
+  plat::SetVerbose(options_.verbose);
+  plat::UseVirtualCounter(CounterFrequencyFor(options_.fps), CounterAt(options_.from, options_.fps));
+  plat::OverrideCalendarTime(kFixedCalendarTime);
+  plat::AudioForceSilent(true);
+  if (!PrepareOutput()) return 3;
+
+  auto app = std::make_unique<CaptureApp>(this);
+  app_ = app.get();
+  auto backend = CreateCaptureBackend(this);
+  backend_ = backend.get();
+  app->SetBackend(std::move(backend));
+  runStart_ = lastProgress_ = WallClock::now();
+  int result = TolvaneMain(*app, false);
+  return Finish(result);
+}
+
+bool CaptureSession::PrepareOutput() {
+  std::string error;
+  switch (options_.output) {
+    case Output::kNone: return true;
+    case Output::kPngDirectory: sink_ = CreatePngDirectorySink(options_.out, &error); break;
+    case Output::kPngFile: sink_ = CreatePngFileSink(options_.out, frameCount_ - 1); break;
+    case Output::kY4m: sink_ = CreateY4mSink(options_.out, kWidth, kHeight, options_.fps, &error); break;
+  }
+  if (!sink_) plat::Report("%s", error.c_str());
+  return sink_ != nullptr;
+}
+
+void CaptureSession::ShowInitialized(Tolvane& app) {
+  showStarted_ = true;
+  int32_t from = options_.from;
+  if (from > 0) {
+    app.m_clock.m_timeShift = from;
+    app.m_demo.m_clock.m_timeShift = from;
+    int32_t previous = PreviousFrameTime(from, options_.fps);
+    for (MorlenGL::cSceneSystem* scene : app.m_demo.Scenes())
+      if (scene->m_restartPending) AgeClock(scene->m_clock, from, previous);
+  }
+  plat::AudioStream music = app.m_demo.m_demoMusic.m_stream;
+  int rate = plat::AudioStreamRate(music);
+  if (rate > 0) plat::AudioStreamSetPosition(music, SectionForFrames(from, 0, options_.fps, rate).first);
+  GlDescription gl = DescribeGl();
+  benchInfo_ = {gl.renderer, gl.vendor, gl.version, CpuModel(), options_.fps, from, options_.to};
+}
+
+void CaptureSession::FrameBegins() {
+  frameStart_ = WallClock::now();
+  if (options_.bench) gpuTimer_.Begin();
+}
+
+void CaptureSession::FrameUpdated() {
+  if (!options_.bench) return;
+  MorlenGL::SceneList scenes = app_->m_demo.Scenes();
+  updateClocks_.resize(scenes.size());
+  for (size_t i = 0; i < scenes.size(); ++i)
+    updateClocks_[i] = {MorlenGL::kTimeline[i].name, scenes[i]->m_clock.m_elapsed, scenes[i]->m_clock.m_lastElapsed};
+}
+
+void CaptureSession::BeforeSwap() {
+  if (failed_) return;
+  if (showStarted_)
+    CaptureFrame();
+  else
+    CaptureLoading();
+}
+
+void CaptureSession::CaptureLoading() {
+  if (!sink_ || options_.from != 0) return;
+  ReadWindow(kWidth, kHeight, &pixels_);
+  std::string error;
+  if (!sink_->AddLoading({0, 0, kWidth, kHeight, pixels_.data()}, &error)) Fail(error);
+}
+
+void CaptureSession::CaptureFrame() {
+  int32_t time = app_->m_clock.DemoTime();
+  FrameSample sample = Measure(time);
+  if (options_.verbose) ReportGlErrors(time);
+  std::string error;
+  if (sink_ && sink_->Wants(framesDone_)) {
+    ReadWindow(kWidth, kHeight, &pixels_);
+    if (!sink_->Add({framesDone_, time, kWidth, kHeight, pixels_.data()}, &error)) Fail(error);
+  }
+  if (options_.bench) {
+    if (framesDone_ == 0) fputs(FormatFrameHeading().c_str(), stdout);
+    fputs(FormatFrameLine(sample).c_str(), stdout);
+    samples_.push_back(std::move(sample));
+  }
+  ++framesDone_;
+  ShowProgress();
+  plat::AdvanceVirtualCounter(CountsPerFrame(options_.fps));
+  if (framesDone_ >= frameCount_) backend_->PostQuit(0);
+}
+
+FrameSample CaptureSession::Measure(int32_t time) {
+  FrameSample s;
+  s.index = framesDone_;
+  s.time = time;
+  s.cpuMs = Seconds(WallClock::now() - frameStart_) * 1000;
+  s.gpuMs = gpuTimer_.End();
+  s.musicFrame = plat::AudioStreamPosition(app_->m_demo.m_demoMusic.m_stream);
+  if (!InWindow(app_->m_demo)) return s;
+  MorlenGL::SceneList scenes = app_->m_demo.Scenes();
+  for (int i : MorlenGL::kFrameOrder)
+    if (InWindow(*scenes[i]) && i < static_cast<int>(updateClocks_.size())) s.scenes.push_back(updateClocks_[i]);
+  return s;
+}
+
+void CaptureSession::ReportGlErrors(int32_t time) {
+  for (unsigned e : TakeGlErrors())
+    plat::Report("frame %lld at %s: OpenGL error 0x%04x", static_cast<long long>(framesDone_),
+                 FormatTime(time).c_str(), e);
+}
+
+void CaptureSession::ShowProgress() {
+  if (!isatty(2)) return;
+  WallClock::time_point now = WallClock::now();
+  if (framesDone_ < frameCount_ && now - lastProgress_ < std::chrono::milliseconds(250)) return;
+  lastProgress_ = now;
+  double elapsed = Seconds(now - runStart_);
+  double rate = elapsed > 0 ? framesDone_ / elapsed : 0;
+  double left = rate > 0 ? (frameCount_ - framesDone_) / rate : 0;
+  fprintf(stderr, "\r\033[Kframe %lld of %lld, %.1f frames/s, %d:%02d left", static_cast<long long>(framesDone_),
+          static_cast<long long>(frameCount_), rate, static_cast<int>(left) / 60, static_cast<int>(left) % 60);
+  if (framesDone_ >= frameCount_) fputs("\r\033[K", stderr);
+}
+
+void CaptureSession::Fail(const std::string& why) {
+  plat::Report("%s", why.c_str());
+  failed_ = true;
+  backend_->PostQuit(0);
+}
+
+int CaptureSession::Finish(int showResult) {
+  double seconds = Seconds(WallClock::now() - runStart_);
+  std::string error;
+  if (sink_ && !failed_ && !sink_->Finish(&error)) Fail(error);
+  if (!failed_ && !options_.audio.empty() && !WriteAudio()) failed_ = true;
+  if (options_.bench && !samples_.empty()) WriteBench();
+  if (framesDone_ == 0 && !failed_) {
+    plat::Report("no frame was rendered");
+    failed_ = true;
+  }
+  int32_t last = framesDone_ > 0 ? FrameTime(options_.from, framesDone_ - 1, options_.fps) : options_.from;
+  fprintf(stderr, "tolvane-capture: %lld frames, %s to %s at %d fps, in %.1f s (%.1f frames/s)%s%s\n",
+          static_cast<long long>(framesDone_), FormatTime(options_.from).c_str(), FormatTime(last).c_str(),
+          options_.fps, seconds, seconds > 0 ? framesDone_ / seconds : 0.0, sink_ ? " -> " : "",
+          sink_ ? sink_->Describe(framesDone_).c_str() : "");
+  if (failed_) return 3;
+  return showResult;
+}
+
+bool CaptureSession::WriteAudio() {
+  plat::AudioStream music = app_->m_demo.m_demoMusic.m_stream;
+  int rate = plat::AudioStreamRate(music), channels = plat::AudioStreamChannels(music);
+  std::vector<int16_t> samples;
+  if (rate <= 0 || channels <= 0) {
+    // A show without its music is silent; the soundtrack of the section is silence too.
+    plat::Report("%s: no demo music, writing silence", options_.audio.c_str());
+    rate = 44100;
+    channels = 2;
+    samples.assign(2 * SectionForFrames(options_.from, framesDone_, options_.fps, rate).count, 0);
+  } else {
+    AudioSection section = SectionForFrames(options_.from, framesDone_, options_.fps, rate);
+    plat::AudioStreamPcm(music, section.first, section.count, &samples);
+  }
+  std::string error;
+  if (WriteWav(options_.audio, samples, rate, channels, &error)) return true;
+  plat::Report("%s", error.c_str());
+  return false;
+}
+
+void CaptureSession::WriteBench() {
+  benchInfo_.to = samples_.back().time;
+  fputs(FormatBenchSummary(benchInfo_, samples_).c_str(), stdout);
+  fflush(stdout);
+  if (options_.benchJson.empty()) return;
+  std::ofstream out(options_.benchJson, std::ios::binary);
+  out << FormatBenchJson(benchInfo_, samples_);
+  if (!out) {
+    plat::Report("%s: cannot write the bench figures", options_.benchJson.c_str());
+    failed_ = true;
+  }
+}
+
+}  // namespace capture

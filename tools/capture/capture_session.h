@@ -1,0 +1,65 @@
+// capture_session.h -- one run of the capture: the real application on the virtual counter, frame by frame.
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench_report.h"
+#include "capture_backend.h"
+#include "capture_gl.h"
+#include "capture_options.h"
+#include "frame_sink.h"
+
+class Tolvane;
+
+namespace capture {
+
+class CaptureSession final : public SwapObserver {
+ public:
+  explicit CaptureSession(const Options& options);
+  ~CaptureSession() override;
+
+  // Builds the application, runs it from start to stop and writes what was asked for.
+  // Returns the process exit code.
+  int Run();
+
+  // Hooks of the application subclass: right after the show's own Initialize, and before
+  // and after every frame's update.
+  void ShowInitialized(Tolvane& app);
+  void FrameBegins();
+  void FrameUpdated();
+  void BeforeSwap() override;
+
+ private:
+  using WallClock = std::chrono::steady_clock;
+
+  bool PrepareOutput();
+  void CaptureLoading();
+  void CaptureFrame();
+  FrameSample Measure(int32_t time);
+  void ReportGlErrors(int32_t time);
+  void ShowProgress();
+  void Fail(const std::string& why);
+  int Finish(int showResult);
+  bool WriteAudio();
+  void WriteBench();
+
+  Options options_;
+  int64_t frameCount_ = 0;          // frames the section holds
+  int64_t framesDone_ = 0;
+  std::unique_ptr<FrameSink> sink_;
+  Tolvane* app_ = nullptr;
+  plat::WindowBackend* backend_ = nullptr;
+  bool showStarted_ = false;        // false during the loading step
+  bool failed_ = false;
+  std::vector<uint8_t> pixels_;
+  GpuTimer gpuTimer_;
+  WallClock::time_point frameStart_, runStart_, lastProgress_;
+  std::vector<FrameSample> samples_;
+  std::vector<SceneClock> updateClocks_;  // per timeline slot, as the frame's Update saw them
+  BenchInfo benchInfo_;
+};
+
+}  // namespace capture
