@@ -182,13 +182,14 @@ TEST(PngSinks, DirectoryNumbersFramesAndSingleFrameKeepsOnlyItsOwn) {
   testsupport::TempDir dir;
   std::string error;
   std::vector<uint8_t> px = Solid(2, 2, 1, 2, 3);
-  auto frames = capture::CreatePngDirectorySink(dir.File("out/frames"), &error);
+  auto frames = capture::CreatePngDirectorySink(dir.File("out/frames//"), &error);
   ASSERT_TRUE(frames) << error;
   ASSERT_TRUE(frames->AddLoading({0, 0, 2, 2, px.data()}, &error));
   for (int i = 0; i < 2; ++i) ASSERT_TRUE(frames->Add({i, i, 2, 2, px.data()}, &error));
   EXPECT_FALSE(ReadAll(dir.File("out/frames/loading.png")).empty());
   EXPECT_FALSE(ReadAll(dir.File("out/frames/frame_000001.png")).empty());
   EXPECT_EQ(capture::FrameFileName(123456), "frame_123456.png");
+  EXPECT_EQ(frames->Describe(2), dir.File("out/frames/frame_000000.png") + " to frame_000001.png");
 
   auto one = capture::CreatePngFileSink(dir.File("one.png"), 5);
   EXPECT_FALSE(one->Wants(4));

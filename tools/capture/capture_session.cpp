@@ -219,8 +219,9 @@ int CaptureSession::Finish(int showResult) {
     failed_ = true;
   }
   int32_t last = framesDone_ > 0 ? FrameTime(options_.from, framesDone_ - 1, options_.fps) : options_.from;
-  fprintf(stderr, "tolvane-capture: %lld frames, %s to %s at %d fps, in %.1f s (%.1f frames/s)%s%s\n",
-          static_cast<long long>(framesDone_), FormatTime(options_.from).c_str(), FormatTime(last).c_str(),
+  fprintf(stderr, "tolvane-capture: %lld frame%s, %s to %s at %d fps, in %.1f s (%.1f frames/s)%s%s\n",
+          static_cast<long long>(framesDone_), framesDone_ == 1 ? "" : "s", FormatTime(options_.from).c_str(),
+          FormatTime(last).c_str(),
           options_.fps, seconds, seconds > 0 ? framesDone_ / seconds : 0.0, sink_ ? " -> " : "",
           sink_ ? sink_->Describe(framesDone_).c_str() : "");
   if (failed_) return 3;

@@ -13,7 +13,9 @@ namespace {
 
 class PngDirectorySink final : public FrameSink {
  public:
-  explicit PngDirectorySink(std::string dir) : dir_(std::move(dir)) {}
+  explicit PngDirectorySink(std::string dir) : dir_(std::move(dir)) {
+    while (dir_.size() > 1 && dir_.back() == '/') dir_.pop_back();
+  }
   bool Wants(int64_t) const override { return true; }
   bool AddLoading(const Frame& f, std::string* error) override {
     return WritePng(dir_ + "/loading.png", f.rgba, f.width, f.height, error);
