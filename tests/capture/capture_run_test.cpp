@@ -1,8 +1,6 @@
 // capture_run_test.cpp -- the built tool running the real show: repeatable frames, streams, sound and late starts.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -10,28 +8,18 @@
 #include <string>
 
 #include "support/temp_dir.h"
+#include "tool_runner.h"
 #include "wav_writer.h"
 #include "y4m_writer.h"
 
 namespace {
 
-struct RunResult {
-  int exitCode = -1;
-  std::string out;  // standard output only
-};
+using capturetest::RunResult;
 
-// Runs the tool on the data folder beside the build, as the show would find it.
+// Runs the tool on the data folder beside the build, as the show would find it; output is
+// standard output alone.
 RunResult Capture(const std::string& args) {
-  std::string command = std::string(TOLVANE_BINARY_DIR) + "/tolvane-capture --data " + TOLVANE_BINARY_DIR + " " +
-                        args + " 2>/dev/null";
-  RunResult r;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buffer[65536];
-  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) r.out.append(buffer, n);
-  int status = pclose(pipe);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  return capturetest::RunCaptureTool(std::string("--data ") + TOLVANE_BINARY_DIR + " " + args, "2>/dev/null");
 }
 
 std::string ReadAll(const std::string& path) {
@@ -84,9 +72,9 @@ TEST(CaptureRun, Y4mOnStandardOutputAndTheSoundOfTheSameSection) {
   RunResult r = Capture("--to 0:00.50 --fps 10 --out - --audio " + dir.File("s.wav"));
   ASSERT_EQ(r.exitCode, 0);
   std::string header = capture::Y4mStreamHeader(1024, 768, 10);
-  ASSERT_GE(r.out.size(), header.size());
-  EXPECT_EQ(r.out.substr(0, header.size()), header);
-  EXPECT_EQ(r.out.size(), header.size() + 6 * capture::Y4mFrameBytes(1024, 768)) << "frames 0:00.0 to 0:00.5";
+  ASSERT_GE(r.output.size(), header.size());
+  EXPECT_EQ(r.output.substr(0, header.size()), header);
+  EXPECT_EQ(r.output.size(), header.size() + 6 * capture::Y4mFrameBytes(1024, 768)) << "frames 0:00.0 to 0:00.5";
   std::string wav = ReadAll(dir.File("s.wav"));
   ASSERT_GE(wav.size(), 44u);
   uint32_t rate = Le32(wav, 24), bytesPerFrame = Le32(wav, 28) / rate;

@@ -1,17 +1,17 @@
 // options_test.cpp -- tolvane-capture's command line: accepted forms, refusals, and the exit code 2.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "capture_options.h"
+#include "tool_runner.h"
 
 using capture::Options;
 using capture::Output;
 using capture::ParseArguments;
 using capture::ParseResult;
+using capturetest::RunResult;
 
 namespace {
 
@@ -20,22 +20,7 @@ ParseResult Parse(std::vector<std::string> args, Options* o, std::string* error 
   return ParseArguments(args, o, error ? error : &ignored);
 }
 
-struct RunResult {
-  int exitCode;
-  std::string output;  // stdout and stderr together
-};
-
-RunResult RunTool(const std::string& args) {
-  std::string command = std::string(TOLVANE_BINARY_DIR) + "/tolvane-capture " + args + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  RunResult r{-1, ""};
-  if (!pipe) return r;
-  char buffer[4096];
-  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) r.output.append(buffer, n);
-  int status = pclose(pipe);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+RunResult RunTool(const std::string& args) { return capturetest::RunCaptureTool(args, "2>&1"); }
 
 }  // namespace
 
