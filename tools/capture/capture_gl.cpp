@@ -30,26 +30,42 @@ void ReadWindow(int width, int height, std::vector<uint8_t>* rgba) {
 }
 
 bool GpuTimer::Available() {
-  if (available_ < 0)
-    available_ = epoxy_gl_version() >= 33 || epoxy_has_gl_extension("GL_ARB_timer_query") ||
-                 epoxy_has_gl_extension("GL_EXT_timer_query");
-  return available_ > 0;
+  if (mode_ == Mode::kUndecided) {
+    if (epoxy_gl_version() >= 33 || epoxy_has_gl_extension("GL_ARB_timer_query"))
+      mode_ = Mode::kTimestamps;
+    else if (epoxy_has_gl_extension("GL_EXT_timer_query"))
+      mode_ = Mode::kElapsed;
+    else
+      mode_ = Mode::kNone;
+  }
+  return mode_ != Mode::kNone;
 }
 
+// Two timestamps where the driver has them: an elapsed-time query over a stretch that
+// draws nothing comes back as garbage on some drivers (llvmpipe reports its uptime).
 void GpuTimer::Begin() {
   if (!Available() || running_) return;
-  if (!query_) glGenQueries(1, &query_);
-  glBeginQuery(GL_TIME_ELAPSED, query_);
+  if (!queries_[0]) glGenQueries(2, queries_);
+  if (mode_ == Mode::kTimestamps)
+    glQueryCounter(queries_[0], GL_TIMESTAMP);
+  else
+    glBeginQuery(GL_TIME_ELAPSED, queries_[0]);
   running_ = true;
 }
 
 double GpuTimer::End() {
   if (!running_) return -1;
-  glEndQuery(GL_TIME_ELAPSED);
   running_ = false;
-  GLuint64 nanoseconds = 0;
-  glGetQueryObjectui64v(query_, GL_QUERY_RESULT, &nanoseconds);
-  return nanoseconds / 1e6;
+  GLuint64 start = 0, end = 0;
+  if (mode_ == Mode::kTimestamps) {
+    glQueryCounter(queries_[1], GL_TIMESTAMP);
+    glGetQueryObjectui64v(queries_[0], GL_QUERY_RESULT, &start);
+    glGetQueryObjectui64v(queries_[1], GL_QUERY_RESULT, &end);
+  } else {
+    glEndQuery(GL_TIME_ELAPSED);
+    glGetQueryObjectui64v(queries_[0], GL_QUERY_RESULT, &end);
+  }
+  return end >= start ? (end - start) / 1e6 : 0.0;
 }
 
 std::vector<unsigned> TakeGlErrors() {

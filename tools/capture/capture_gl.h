@@ -18,8 +18,9 @@ class GpuTimer {
   double End();
 
  private:
-  int available_ = -1;
-  unsigned query_ = 0;
+  enum class Mode { kUndecided, kNone, kTimestamps, kElapsed };
+  Mode mode_ = Mode::kUndecided;
+  unsigned queries_[2] = {0, 0};
   bool running_ = false;
 };
 
