@@ -76,6 +76,7 @@ TEST(CaptureOptions, ContradictionsAndMissingValuesAreRefused) {
       {"--out", "d", "--fps", "1001"},
       {"--out", "d", "--from", "2:00.0", "--to", "1:00.0"},
       {"--out", "d", "--from", "5:04.01"},           // after the show
+      {"--frame", "5:04.01", "--out", "late.png"},
       {"--frame", "1:00.0", "--out", "dir"},         // one frame needs a .png
       {"--out", "one.png"},                          // a .png needs --frame
       {"--frame", "1:00.0", "--to", "2:00.0", "--out", "a.png"},

@@ -72,6 +72,7 @@ Output OutputKindOf(const std::string& out) {
 bool CheckCombination(Options* o, bool toGiven, std::string* error) {
   if (o->singleFrame && toGiven) return Fail(error, "--frame and --to both end the section; give one");
   if (o->from > kShowEnd) return Fail(error, "--from lies after the end of the show (5:04.0)");
+  if (o->singleFrame && o->to > kShowEnd) return Fail(error, "--frame lies after the end of the show (5:04.0)");
   if (o->to < o->from)
     return Fail(error, std::string(o->singleFrame ? "--frame" : "--to") + " lies before --from");
   if (!o->benchJson.empty()) o->bench = true;
