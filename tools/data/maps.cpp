@@ -70,10 +70,12 @@ bool MeteorMaps(const FileSink& sink) {
   Ramp rock{{{0.0f, {0.08f, 0.07f, 0.07f}}, {0.4f, {0.26f, 0.22f, 0.20f}}, {0.7f, {0.46f, 0.40f, 0.34f}},
              {1.0f, {0.66f, 0.60f, 0.52f}}}};
   Image colour = ColourFrom(f, [&](float h, float u, float v) {
-    float grain = Detail(u, v, 128, 801);
+    V3 dir = SphereDirection(u, 1 - v);
+    float grain = Fbm3(dir * 24.0f, 3, 801);
     Rgb c = Scale(rock(h), 0.75f + 0.5f * grain);
-    float ember = SmoothStep(0.28f, 0.12f, h);  // deep cracks glow faintly
-    return Add(c, Scale({1.0f, 0.42f, 0.10f}, ember * 0.6f));
+    // The relief's own cracks (see MeteorHeight) glow faintly along their floors.
+    float ember = SmoothStep(0.74f, 0.9f, Ridged3(dir * 4.3f, 3, 302));
+    return Add(c, Scale({1.0f, 0.38f, 0.08f}, ember * 0.7f));
   });
   return Jpeg(sink, "meteordiffuse.jpg", colour) && Jpeg(sink, "metnorm.jpg", NormalMapFrom(f, 50));
 }
@@ -239,7 +241,7 @@ bool Environment(const FileSink& sink) {
 bool Sprites(const FileSink& sink) {
   HeightField band(1024, 256);
   band.Build([](float u, float v) {
-    float streak = Fbm2(u * 24, v * 2, 24, 4, 1601);
+    float streak = Fbm2(u * 6, v * 10, 6, 5, 1601);  // long along the ring, narrow across it
     float across = std::sin(kPi * v);
     return Clamp01((streak - 0.35f) * 2.2f) * across * across;
   });

@@ -189,10 +189,10 @@ bool Greetings(const FileSink& sink, Typesetter& ts) {
 bool Scroller(const FileSink& sink, Typesetter& ts) {
   const std::vector<std::pair<int, const char*>> lines = {
       {2, kProgram}, {1, kTitle}, {0, ""}, {0, "a demo made of numbers"}, {0, "every sound is a sum of sines"},
-      {0, "every planet a field of noise"}, {0, ""}, {2, "CREDITS"}, {0, "code        the Tolvane crew"},
-      {0, "music       Quenmar Vell"}, {0, "models      tolvane-data"}, {0, "skies       tolvane-data"}, {0, ""},
-      {2, "GREETINGS"}, {0, "Halcyon Drift   Nullpoint"}, {0, "Vertex Choir   Mirrorfall"},
-      {0, "Copper Lantern   Sable Orbit"}, {0, "Lumen Cartel   Quiet Static"}, {0, "Paper Moons   Tidewire"}, {0, ""},
+      {0, "every planet a field of noise"}, {0, ""}, {2, "CREDITS"}, {0, "code|the Tolvane crew"},
+      {0, "music|Quenmar Vell"}, {0, "models|tolvane-data"}, {0, "skies|tolvane-data"}, {0, ""},
+      {2, "GREETINGS"}, {0, "Halcyon Drift|Nullpoint"}, {0, "Vertex Choir|Mirrorfall"},
+      {0, "Copper Lantern|Sable Orbit"}, {0, "Lumen Cartel|Quiet Static"}, {0, "Paper Moons|Tidewire"}, {0, ""},
       {1, "the water keeps what the sky lets go"}, {0, ""}, {2, "THE END"}};
   Canvas c = Clear(1024, 2048);
   float y = 260;
@@ -201,7 +201,16 @@ bool Scroller(const FileSink& sink, Typesetter& ts) {
                   : kind == 1 ? Style(Face::kSerifItalic, 44)
                               : Style(Face::kSans, 38);
     s.stretchY = 1.135f;
-    PaintText(c, ts, s, 512, y, text, kind == 2 ? kWhiteGlow : kSoft);
+    std::string line = text;
+    size_t bar = line.find('|');
+    if (bar == std::string::npos) {
+      PaintText(c, ts, s, 512, y, line, kind == 2 ? kWhiteGlow : kSoft);
+    } else {  // two columns meeting at the middle
+      s.align = Align::kRight;
+      PaintText(c, ts, s, 492, y, line.substr(0, bar), kSoft);
+      s.align = Align::kLeft;
+      PaintText(c, ts, s, 532, y, line.substr(bar + 1), kSoft);
+    }
     y += kind == 2 ? 96 : 66;
   }
   return SavePng(sink, "scroller.png", c);
