@@ -149,4 +149,17 @@ TEST(Pictures, TextOverlaysShowTypeNotBlocks) {
   }
 }
 
+TEST(Pictures, TypeStaysInsideThePicture) {
+  for (const char* name : {"logo1.png", "logo2.png", "logo3.png", "logo4.png", "lyric1.png", "lyric2.png",
+                           "lyric3.png", "info1.png", "info2.png", "info3.png", "info5.png"}) {
+    Image im;
+    ASSERT_TRUE(MorlenGL::DecodePng(PathOf(name), &im));
+    int inkAtEdges = 0;
+    for (int y = 0; y < im.height; ++y)
+      for (int x : {0, 1, 2, 3, 4, 5, im.width - 6, im.width - 5, im.width - 4, im.width - 3, im.width - 2, im.width - 1})
+        inkAtEdges += im.pixels[(size_t(y) * size_t(im.width) + size_t(x)) * 4 + 3] > 0;
+    EXPECT_EQ(inkAtEdges, 0) << name;
+  }
+}
+
 }  // namespace

@@ -234,11 +234,19 @@ Canvas CardBackground(uint32_t seed) {
   return c;
 }
 
+// The loading screen draws its quad 3.08 x 2.08 units at distance 4, wider than the window: only
+// texels x 145..879 and y 78..690 show, stretched 1.40 across and 1.25 down. The card keeps to
+// that window and sets its type 1.11 times taller so it lands with its true shape.
 bool TitleCards(const FileSink& sink, Typesetter& ts) {
   Canvas loading = CardBackground(1801);
-  PaintText(loading, ts, Style(Face::kSansBold, 140, Align::kCentre, 20), 512, 400, kProgram, kWhiteGlow);
-  PaintText(loading, ts, Style(Face::kSerifItalic, 40), 512, 470, kTitle, kSoft);
-  PaintText(loading, ts, Style(Face::kSansLight, 24, Align::kCentre, 10), 512, 700, "LOADING", kSoft);
+  auto card = [](Face face, float size, float tracking) {
+    TextStyle s = Style(face, size, Align::kCentre, tracking);
+    s.stretchY = 1.11f;
+    return s;
+  };
+  PaintText(loading, ts, card(Face::kSansBold, 96, 12), 512, 400, kProgram, kWhiteGlow);
+  PaintText(loading, ts, card(Face::kSerifItalic, 30, 0), 512, 452, kTitle, kSoft);
+  PaintText(loading, ts, card(Face::kSansLight, 18, 8), 512, 640, "LOADING", kSoft);
   Canvas done = CardBackground(1802);
   done.ForEach([](int x, int y, float* p) {  // three soft rings, the closing image's abstract motif
     float u = float(x) / kScreenW, v = float(y) / kScreenH;

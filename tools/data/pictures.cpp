@@ -28,8 +28,12 @@ bool SaveJpeg(const FileSink& sink, const char* name, const Canvas& canvas) {
 
 void PaintText(Canvas& canvas, Typesetter& ts, const TextStyle& style, float x, float baseline,
                const std::string& text, const Ink& ink) {
+  // No line may run off the picture: a long one is set smaller to keep a 40-texel margin.
+  TextStyle fitted = style;
+  float room = float(canvas.width - 80), width = ts.Width(style, text);
+  if (width > room) fitted.size *= room / width;
   Mask mask(canvas.width, canvas.height);
-  ts.Render(mask, style, x, baseline, text);
+  ts.Render(mask, fitted, x, baseline, text);
   if (ink.glowOpacity > 0) {
     Mask glow = mask;
     glow.Blur(ink.glowRadius);

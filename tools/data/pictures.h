@@ -11,7 +11,7 @@ namespace datagen {
 bool SavePng(const FileSink& sink, const char* name, const Canvas& canvas, int channels = 4);
 bool SaveJpeg(const FileSink& sink, const char* name, const Canvas& canvas);
 
-// Text painted with an optional soft glow behind it.
+// Text painted with an optional soft glow behind it; lines wider than the picture are set smaller.
 struct Ink {
   Rgb colour{1, 1, 1};
   float opacity = 1;
