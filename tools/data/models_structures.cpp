@@ -135,8 +135,8 @@ Model Tower() {
   for (int i = 0; i <= 16; ++i) shaft.push_back({110 - 20 * float(i) / 16, 110 + 790 * float(i) / 16});
   AddLathe(mesh, shaft, 24, {}, map);
   for (float y : {320.0f, 560.0f, 800.0f}) {
-    float r = 110 - 20 * (y - 110) / 790 + 14;
-    AddLoop(mesh, Circle({0, y, 0}, {1, 0, 0}, {0, 0, -1}, r, 48), 14, 8,
+    float r = 110 - 20 * (y - 110) / 790 + 12;  // a fat collar half sunk into the shaft
+    AddLoop(mesh, Circle({0, y, 0}, {1, 0, 0}, {0, 0, -1}, r, 48), 22, 10,
             [](int k, float s) { return UV{float(k) / 12, s}; });
   }
   AddLathe(mesh, {{90, 900}, {170, 960}, {175, 990}, {130, 1000}, {60, 1020}, {0.01f, 1150}}, 24, {}, map);
