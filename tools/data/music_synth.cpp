@@ -343,7 +343,7 @@ void Master(Bus& out, const MixSettings& mix) {
   }
   // Gentle saturation on the peaks (the kick's attack) lifts the body of the mix, and with it the
   // spectrum magnitudes the scenes turn into light; then the loudest sample goes to peakDb.
-  const float drive = 1.8f, norm = std::tanh(drive);
+  const float drive = 2.6f, norm = std::tanh(drive);
   for (int pass = 0; pass < 2; ++pass) {
     float peak = 1e-9f;
     for (size_t i = 0; i < n; ++i) peak = std::max(peak, std::max(std::fabs(out.l[i]), std::fabs(out.r[i])));

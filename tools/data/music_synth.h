@@ -31,7 +31,7 @@ struct MixSettings {
   double seconds = 0;        // length of the result
   bool loop = false;         // tails wrap around so the end flows into the start
   double fadeOutFrom = -1;   // start of a linear fade to silence at the end (< 0: none)
-  float peakDb = -2.5f;      // the loudest sample is scaled to this level
+  float peakDb = -1.6f;      // the loudest sample is scaled to this level (MP3 adds a few tenths)
   std::vector<double> kickTimes;  // pads and bass duck under these (the pumping the scenes react to)
 };
 
