@@ -1,0 +1,155 @@
+// dof_render_test.cpp -- the planet scene on the headless context with the generated data folder.
+#include <epoxy/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+#include "platform/counter.h"
+#include "scenes/dof_scene.h"
+#include "shell/music_track.h"
+#include "support/gl_context.h"
+#include "support/temp_dir.h"
+
+using namespace MorlenGL;
+
+namespace {
+
+constexpr int64_t kCountsPerHundredth = 10000;
+
+bool HaveData() { return std::filesystem::exists(std::string(TOLVANE_BINARY_DIR) + "/data/planet01.3ds"); }
+
+void DrainGlErrors() {
+  while (glGetError() != GL_NO_ERROR) {
+  }
+}
+
+// The frame loop's part for one scene: clocks advance, Tick, clear, DrawIfActive.
+class SceneRun {
+ public:
+  SceneRun() : chdir_(TOLVANE_BINARY_DIR) {
+    plat::UseVirtualCounter(100 * kCountsPerHundredth, 0);
+    demoClock_ = std::make_unique<Timer>();
+    scene = std::make_unique<cDoF>();
+    music_.m_spectrum[2] = 0.5f;
+    scene->m_music = &music_;
+    scene->m_demoClock = demoClock_.get();
+    scene->m_startTime = 0;
+    scene->m_endTime = 5700;
+    scene->Init();
+  }
+  ~SceneRun() { plat::UseRealCounter(); }
+
+  void Frame(int32_t stepCs, bool draw = true) {
+    plat::AdvanceVirtualCounter(stepCs * kCountsPerHundredth);
+    demoClock_->Advance();
+    scene->Tick();
+    if (!draw) return;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    scene->DrawIfActive();
+  }
+  // Ticks every tenth of a second up to the scene time `to` (hundredths), drawing from drawFrom on.
+  void RunTo(int32_t to, int32_t drawFrom = 1 << 30) {
+    while (scene->m_clock.m_elapsed + 10 <= to) Frame(10, scene->m_clock.m_elapsed + 10 >= drawFrom);
+  }
+  double Time() const { return scene->m_clock.m_elapsed / 100.0; }
+
+  std::unique_ptr<cDoF> scene;
+
+ private:
+  testsupport::ScopedChdir chdir_;
+  std::unique_ptr<Timer> demoClock_;
+  MusicTrack music_;
+};
+
+int Darkest(const testsupport::Rgba& p) { return std::min(p.r, std::min(p.g, p.b)); }
+
+// The window pixel at (x, y) in 16 x 12 sample points over the frame, reduced by `pick`.
+template <class Pick, class Reduce>
+int OverGrid(Pick pick, Reduce reduce, int start) {
+  int result = start;
+  for (int j = 0; j < 12; ++j)
+    for (int i = 0; i < 16; ++i) result = reduce(result, pick(testsupport::ReadPixel(32 + i * 64, 32 + j * 64)));
+  return result;
+}
+
+// What the sharp pass (target B) holds at the window position where a world point lands.
+struct SharpSample {
+  float rgb[3];
+  double distance;  // eye distance of the surface there
+  double eyeToOrigin;
+};
+SharpSample SharpAt(cDoF& scene, double x, double y, double z) {
+  Apply(scene.camera);
+  GLdouble mv[16], proj[16], wx, wy, wz;
+  GLint viewport[4] = {0, 0, 1024, 768};
+  glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+  glGetDoublev(GL_PROJECTION_MATRIX, proj);
+  gluProject(x, y, z, mv, proj, viewport, &wx, &wy, &wz);
+  SharpSample s{};
+  glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, scene.targetB.framebuffer);
+  float rgba[4] = {0, 0, 0, 0}, depth = 1;
+  glReadPixels(static_cast<int>(wx), static_cast<int>(wy), 1, 1, GL_RGBA, GL_FLOAT, rgba);
+  glReadPixels(static_cast<int>(wx), static_cast<int>(wy), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+  for (int i = 0; i < 3; ++i) s.rgb[i] = rgba[i];
+  const double n = scene.camera.zNear, f = scene.camera.zFar, ndc = 2.0 * depth - 1.0;
+  s.distance = 2 * n * f / ((f + n) - ndc * (f - n));
+  const CameraPoint& e = scene.camera.eye;
+  s.eyeToOrigin = std::sqrt(e.x * e.x + e.y * e.y + e.z * e.z);
+  return s;
+}
+
+class DofRender : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!HaveData()) GTEST_SKIP() << "no generated data folder in " << TOLVANE_BINARY_DIR;
+    if (!testsupport::EnsureGlContext()) return;
+    DrainGlErrors();
+    run = std::make_unique<SceneRun>();
+  }
+  std::unique_ptr<SceneRun> run;
+};
+
+TEST_F(DofRender, OpensOnAWhiteFrameThatFadesWithin25Frames) {
+  ASSERT_TRUE(run);
+  // The first Update has already taken one step off the flash, so the white is 0.96 over the scene.
+  run->Frame(1);
+  const int darkest = OverGrid(Darkest, [](int a, int b) { return std::min(a, b); }, 255);
+  EXPECT_GE(darkest, 225);
+  for (int i = 1; i < 25; ++i) run->Frame(1);
+  EXPECT_NEAR(run->scene->state.flashAlpha, 0.0f, 1e-6f);
+  const int darkestSum = OverGrid(Darkest, [](int a, int b) { return a + b; }, 0);
+  EXPECT_LT(darkestSum, 16 * 12 * 180);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(DofRender, EventFramesShowPlanetThenCageAndBlackSphere) {
+  ASSERT_TRUE(run);
+  run->Frame(1);
+  for (int32_t at : {1000, 2500, 3500}) {
+    run->RunTo(at - 10);
+    run->Frame(10);
+    SCOPED_TRACE(run->Time());
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    // The planet (radius 45) is the first surface on the line of sight through its upper half.
+    const SharpSample s = SharpAt(*run->scene, 0, 20, 0);
+    EXPECT_LT(s.distance, s.eyeToOrigin - 25);
+    EXPECT_GT(s.distance, s.eyeToOrigin - 50);
+    EXPECT_GT(std::max(s.rgb[0], std::max(s.rgb[1], s.rgb[2])), 0.05f);
+  }
+  // From 48 s the black sphere grows out of the closed black shell (radius 48).
+  run->RunTo(4800);
+  run->RunTo(5100, 4800);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  EXPECT_EQ(run->scene->state.cageFade, 1.0f);
+  const SharpSample s = SharpAt(*run->scene, 0, 0, 0);
+  EXPECT_LT(std::max(s.rgb[0], std::max(s.rgb[1], s.rgb[2])), 0.02f);
+  EXPECT_LT(s.distance, s.eyeToOrigin - 50);
+  EXPECT_GT(run->scene->state.holeGrowth, 30.0f);
+}
+
+}  // namespace
