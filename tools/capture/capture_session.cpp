@@ -84,7 +84,7 @@ int CaptureSession::Run() {
 
   auto app = std::make_unique<CaptureApp>(this);
   app_ = app.get();
-  auto backend = CreateCaptureBackend(this);
+  auto backend = plat::CreateObservedHeadlessBackend(this);
   backend_ = backend.get();
   app->SetBackend(std::move(backend));
   runStart_ = lastProgress_ = WallClock::now();

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bench_report.h"
-#include "capture_backend.h"
+#include "platform/observed_backend.h"
 #include "capture_gl.h"
 #include "capture_options.h"
 #include "frame_sink.h"
@@ -16,7 +16,7 @@ class Tolvane;
 
 namespace capture {
 
-class CaptureSession final : public SwapObserver {
+class CaptureSession final : public plat::SwapObserver {
  public:
   explicit CaptureSession(const Options& options);
   ~CaptureSession() override;

@@ -1,18 +1,18 @@
 // capture_backend.cpp -- forwards everything to the headless EGL backend; Swap reports first.
-#include "capture_backend.h"
+#include "platform/observed_backend.h"
 
-namespace capture {
+namespace plat {
 
 namespace {
 
-class CaptureBackend final : public plat::WindowBackend {
+class ObservedBackend final : public WindowBackend {
  public:
-  explicit CaptureBackend(SwapObserver* observer) : inner_(plat::CreateHeadlessBackend()), observer_(observer) {}
+  explicit ObservedBackend(SwapObserver* observer) : inner_(CreateHeadlessBackend()), observer_(observer) {}
 
   bool Open(std::string* error) override { return inner_->Open(error); }
   bool Close() override { return inner_->Close(); }
-  bool Create(const plat::WindowDesc& desc, std::string* error) override { return inner_->Create(desc, error); }
-  plat::CreateStage LastCreateFailure() const override { return inner_->LastCreateFailure(); }
+  bool Create(const WindowDesc& desc, std::string* error) override { return inner_->Create(desc, error); }
+  CreateStage LastCreateFailure() const override { return inner_->LastCreateFailure(); }
   void Destroy() override { inner_->Destroy(); }
   uint32_t LastTeardownFailures() const override { return inner_->LastTeardownFailures(); }
   bool IsCreated() const override { return inner_->IsCreated(); }
@@ -26,7 +26,7 @@ class CaptureBackend final : public plat::WindowBackend {
   bool SetFullscreen(bool on, int width, int height, int bits) override {
     return inner_->SetFullscreen(on, width, height, bits);
   }
-  bool PeekMessage(plat::Message* msg) override { return inner_->PeekMessage(msg); }
+  bool PeekMessage(Message* msg) override { return inner_->PeekMessage(msg); }
   void PostQuit(int code) override { inner_->PostQuit(code); }
   void Swap() override {
     observer_->BeforeSwap();
@@ -38,14 +38,14 @@ class CaptureBackend final : public plat::WindowBackend {
   }
 
  private:
-  std::unique_ptr<plat::WindowBackend> inner_;
+  std::unique_ptr<WindowBackend> inner_;
   SwapObserver* observer_;
 };
 
 }  // namespace
 
-std::unique_ptr<plat::WindowBackend> CreateCaptureBackend(SwapObserver* observer) {
-  return std::make_unique<CaptureBackend>(observer);
+std::unique_ptr<WindowBackend> CreateObservedHeadlessBackend(SwapObserver* observer) {
+  return std::make_unique<ObservedBackend>(observer);
 }
 
-}  // namespace capture
+}  // namespace plat

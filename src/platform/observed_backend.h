@@ -1,10 +1,10 @@
-// capture_backend.h -- the headless window backend with a hook on every buffer swap.
+// observed_backend.h -- the headless EGL backend with a hook on every buffer swap (captures, tests).
 #pragma once
 #include <memory>
 
 #include "platform/window_backend.h"
 
-namespace capture {
+namespace plat {
 
 // Told of each presented picture while it is still in the framebuffer.
 class SwapObserver {
@@ -14,6 +14,6 @@ class SwapObserver {
 };
 
 // Owner: the window class, like any backend; the observer must outlive it.
-std::unique_ptr<plat::WindowBackend> CreateCaptureBackend(SwapObserver* observer);
+std::unique_ptr<WindowBackend> CreateObservedHeadlessBackend(SwapObserver* observer);
 
-}  // namespace capture
+}  // namespace plat
