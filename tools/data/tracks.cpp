@@ -32,19 +32,22 @@ std::string Format(const std::vector<Key>& keys) {
   return out;
 }
 
-// The eye circles the planet (radius 45) once and a bit, starting 78 from its centre so the
-// surface lies at the opening focus distance of 30, and drifts out to about 118 for the end.
+// The eye circles the planet (radius 45) about 0.85 of a turn, from 88 out to about 114, close
+// enough that the black sphere (radius 20 + 12 per second from 48 s) swallows it at the end.
 V3 Eye(float t) {
   float angle = 0.5f + 0.095f * t;
-  float radius = 78 + 0.7f * t;
+  float radius = 88 + 0.45f * t;
   float height = 22 * std::sin(0.13f * t) + 0.25f * t;
   return {radius * std::sin(angle), height, radius * std::cos(angle)};
 }
 
-// The look-at point wanders around the planet's centre, leaning towards the black curves
-// that grow from (-14, 31, -36.5) after 32 s.
+// The look-at point sits off the planet's centre, sideways to the eye, so the planet's limb crosses
+// the picture with sky and halos beside it; after 32 s it leans towards the black curves that grow
+// from (-14, 31, -36.5).
 V3 Target(float t) {
-  V3 p{9 * std::sin(0.21f * t), 6 * std::cos(0.17f * t), 5 * std::sin(0.11f * t)};
+  V3 eye = Eye(t);
+  V3 side = Normalize(V3{eye.z, 0, -eye.x});
+  V3 p = side * (34 * std::cos(0.07f * t)) + V3{0, 8 + 6 * std::sin(0.17f * t), 0};
   float lean = SmoothStep(28, 40, t) * 0.45f;
   return p + (V3{-14, 31, -36.5f} - p) * lean;
 }
