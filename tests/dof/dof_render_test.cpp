@@ -6,8 +6,11 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/counter.h"
+#include "platform/diagnostics.h"
 #include "scenes/dof_scene.h"
 #include "shell/music_track.h"
 #include "support/gl_context.h"
@@ -29,7 +32,7 @@ void DrainGlErrors() {
 // The frame loop's part for one scene: clocks advance, Tick, clear, DrawIfActive.
 class SceneRun {
  public:
-  SceneRun() : chdir_(TOLVANE_BINARY_DIR) {
+  explicit SceneRun(const std::string& dataParent = TOLVANE_BINARY_DIR) : chdir_(dataParent) {
     plat::UseVirtualCounter(100 * kCountsPerHundredth, 0);
     demoClock_ = std::make_unique<Timer>();
     scene = std::make_unique<cDoF>();
@@ -150,6 +153,27 @@ TEST_F(DofRender, EventFramesShowPlanetThenCageAndBlackSphere) {
   EXPECT_LT(std::max(s.rgb[0], std::max(s.rgb[1], s.rgb[2])), 0.02f);
   EXPECT_LT(s.distance, s.eyeToOrigin - 50);
   EXPECT_GT(run->scene->state.holeGrowth, 30.0f);
+}
+
+// Without a data folder every file is reported once and the scene still runs its passes.
+TEST(DofRenderWithoutData, ReportsEachMissingFileAndDrawsWithoutErrors) {
+  REQUIRE_GL();
+  DrainGlErrors();
+  testsupport::TempDir empty;
+  std::vector<std::string> lines;
+  plat::CaptureDiagnostics(&lines);
+  {
+    SceneRun run(empty.path());
+    run.Frame(1);
+    run.RunTo(5000, 4990);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  }
+  plat::CaptureDiagnostics(nullptr);
+  for (const char* name : {"planet01.3ds", "sky_ring.3ds", "specular.jpg", "logo4.png", "dof_kf_pos.dkf"}) {
+    int mentions = 0;
+    for (const std::string& line : lines) mentions += line.find(name) != std::string::npos;
+    EXPECT_EQ(mentions, 1) << name;
+  }
 }
 
 }  // namespace
