@@ -261,14 +261,3 @@ TEST(DofCurves, TrailsGrowOneSegmentPerPassFromTheirFirstDirection) {
   EXPECT_EQ(s.trails[1][1].x, next[1].x);
   EXPECT_EQ(s.trails[0].size(), 1u);
 }
-
-TEST(DofFocus, ParamsCarryNearAndFarFactor) {
-  DofState s;
-  ResetDofState(s);
-  std::array<float, 4> p = FocusParams(s);
-  EXPECT_EQ(p[0], 30.0f);
-  EXPECT_EQ(p[1], 40.0f);
-  EXPECT_EQ(p[2], 0.01f);
-  EXPECT_GT(p[3], 1.0f);
-  EXPECT_LT(p[3], 1.00001f);
-}
