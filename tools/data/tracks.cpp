@@ -47,7 +47,7 @@ V3 Eye(float t) {
 V3 Target(float t) {
   V3 eye = Eye(t);
   V3 side = Normalize(V3{eye.z, 0, -eye.x});
-  V3 p = side * (34 * std::cos(0.07f * t)) + V3{0, 8 + 6 * std::sin(0.17f * t), 0};
+  V3 p = side * (30 + 6 * std::sin(0.07f * t)) + V3{0, 8 + 6 * std::sin(0.17f * t), 0};
   float lean = SmoothStep(28, 40, t) * 0.45f;
   return p + (V3{-14, 31, -36.5f} - p) * lean;
 }
