@@ -183,8 +183,8 @@ void Intro(Composer& c) {  // 0:00 - 0:57, planet and logos
   c.Riser(53, 57, 0.35f);
 }
 
-void AbstractOne(Composer& c) {  // 0:57 - 1:20, the meteor cave
-  c.Impact(57, 0.9f);
+// The dark drive of both cave scenes: rolling sixteenth bass, open hats and syncopated stabs.
+Style DarkDrive() {
   Style s;
   s.kick = kFour;
   s.bass = kSixteenths;
@@ -193,13 +193,18 @@ void AbstractOne(Composer& c) {  // 0:57 - 1:20, the meteor cave
   s.snare = true;
   s.stabs = true;
   s.padGain = 0.16f;
-  c.Section(57, 80, s);
+  return s;
+}
+
+void AbstractOne(Composer& c) {  // 0:57 - 1:20, the meteor cave
+  c.Impact(57, 0.9f);
+  c.Section(57, 80, DarkDrive());
   c.Impact(64, 0.6f);
   c.Riser(77, 80, 0.3f);
 }
 
-void Greeting(Composer& c) {  // 1:20 - 1:52, the rings of greetings
-  c.Impact(80, 0.8f);
+// The bright full groove of the greetings and the finale: every voice, melody on top.
+Style FullGroove() {
   Style s;
   s.progression = kBright;
   s.kick = kFour;
@@ -211,6 +216,12 @@ void Greeting(Composer& c) {  // 1:20 - 1:52, the rings of greetings
   s.lead = true;
   s.padGain = 0.17f;
   s.gain = 0.9f;
+  return s;
+}
+
+void Greeting(Composer& c) {  // 1:20 - 1:52, the rings of greetings
+  c.Impact(80, 0.8f);
+  Style s = FullGroove();
   c.Section(80, 112, s);
   c.Impact(88, 0.5f);
   c.Impact(92, 0.5f);
@@ -253,14 +264,9 @@ void AbstractTwo(Composer& c) {  // 1:52 - 2:56, metaballs and rising water
 
 void AbstractThree(Composer& c) {  // 2:56 - 3:20, the cave again, harder
   c.Impact(176, 0.9f);
-  Style s;
+  Style s = DarkDrive();
   s.kick = kFourPlus;
-  s.bass = kSixteenths;
-  s.hats = kSixteenthHats;
-  s.openHats = true;
-  s.snare = true;
   s.clap = true;
-  s.stabs = true;
   s.padGain = 0.18f;
   c.Section(176, 200, s);
   c.Riser(196, 200, 0.4f);
@@ -288,18 +294,8 @@ void Tree(Composer& c) {  // 3:20 - 4:20, the tree planet and the lyrics
 
 void Finale(Composer& c) {  // 4:20 - 5:12, the water planet, the scroller and the end
   c.Impact(260, 0.9f);
-  Style s;
-  s.progression = kBright;
-  s.kick = kFour;
-  s.bass = kOffbeat;
-  s.hats = kSixteenthHats;
+  Style s = FullGroove();
   s.openHats = true;
-  s.snare = true;
-  s.clap = true;
-  s.arp = 16;
-  s.lead = true;
-  s.padGain = 0.17f;
-  s.gain = 0.9f;
   c.Section(260, 280, s);
   s.progression = kDark;
   s.stabs = true;
