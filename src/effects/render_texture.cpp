@@ -6,6 +6,7 @@
 
 #include "effects/gl_driver.h"
 #include "platform/diagnostics.h"
+#include "platform/message_box.h"
 
 namespace MorlenGL {
 
@@ -15,7 +16,8 @@ constexpr int kExitNoFramebufferObjects = 99;
 
 // The show cannot compose a single frame without framebuffer objects, so it stops at once.
 [[noreturn]] void ExitWithoutFramebufferObjects() {
-  plat::Report("Error: GL_EXT_framebuffer_object NOT supported . Upgrade your gfx motha fucka");
+  plat::ShowMessageBox("GL_EXT_framebuffer_object NOT supported . Upgrade your gfx motha fucka", "Error",
+                       plat::kMbOk);
   std::exit(kExitNoFramebufferObjects);
 }
 

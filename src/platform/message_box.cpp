@@ -41,6 +41,7 @@ int ConsoleMessageBox(const char* text, const char* caption, unsigned style, con
 }
 
 int ShowMessageBox(const char* text, const char* caption, unsigned style, const char* detail) {
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) return ConsoleMessageBox(text, caption, style, detail);
   const SDL_MessageBoxButtonData okButton[] = {
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kIdOk, "OK"}};
   const SDL_MessageBoxButtonData yesNoButtons[] = {

@@ -18,7 +18,8 @@ enum MessageBoxResult : int { kIdOk = 1, kIdYes = 6, kIdNo = 7 };
 // is answered Yes: every question the show asks is worded so that Yes carries on.
 int ConsoleMessageBox(const char* text, const char* caption, unsigned style, const char* detail = nullptr);
 
-// A dialog on the display, the detail on stderr; the console box when no display can show one.
+// A dialog on the display, the detail on stderr, while the show's window system is open; the
+// console box otherwise (headless runs and tests never wait for a click).
 int ShowMessageBox(const char* text, const char* caption, unsigned style, const char* detail = nullptr);
 
 }  // namespace plat
