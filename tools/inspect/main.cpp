@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "inspect.h"
+#include "reports.h"
 #include "sequencing/time_string.h"
 
 namespace {

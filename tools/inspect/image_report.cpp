@@ -1,8 +1,8 @@
-// inspect_image.cpp -- "image FILE": which decoding branch a texture path takes and what it yields.
+// image_report.cpp -- "image FILE": which decoding branch a texture path takes and what it yields.
 #include <cstring>
 
 #include "assets/image_decode.h"
-#include "inspect.h"
+#include "reports.h"
 #include "json_writer.h"
 #include "platform/data_path.h"
 

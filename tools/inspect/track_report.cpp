@@ -1,9 +1,9 @@
-// inspect_track.cpp -- "track FILE [--at T ...]": keys, samples and followed positions, as JSON.
+// track_report.cpp -- "track FILE [--at T ...]": keys, samples and followed positions, as JSON.
 #include <fstream>
 #include <sstream>
 
 #include "assets/keyframe_track.h"
-#include "inspect.h"
+#include "reports.h"
 #include "json_writer.h"
 #include "platform/data_path.h"
 #include "platform/diagnostics.h"

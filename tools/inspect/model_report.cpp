@@ -1,10 +1,10 @@
-// inspect_model.cpp -- "model FILE": what the 3DS reader makes of a file, as JSON.
+// model_report.cpp -- "model FILE": what the 3DS reader makes of a file, as JSON.
 #include <algorithm>
 #include <cfloat>
 #include <cstdio>
 
 #include "assets/model_3ds.h"
-#include "inspect.h"
+#include "reports.h"
 #include "json_writer.h"
 #include "platform/data_path.h"
 

@@ -1,4 +1,4 @@
-// inspect_test.cpp -- tolvane-inspect as authors use it: reports, exit codes, usage.
+// asset_reports_test.cpp -- tolvane-inspect as authors use it: reports, exit codes, usage.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>

@@ -1,4 +1,4 @@
-// inspect.h -- the inspector's subcommands; each returns the process exit code.
+// reports.h -- the inspector's subcommands; each returns the process exit code.
 #pragma once
 #include <string>
 #include <vector>
