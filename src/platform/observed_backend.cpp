@@ -1,4 +1,4 @@
-// capture_backend.cpp -- forwards everything to the headless EGL backend; Swap reports first.
+// observed_backend.cpp -- forwards everything to the headless EGL backend; Swap reports first.
 #include "platform/observed_backend.h"
 
 namespace plat {
