@@ -18,15 +18,15 @@ bool cSceneSystem::IsOver() {
   return m_demoClock->DemoTime() >= m_endTime;
 }
 
+bool cSceneSystem::IsActive() const { return !m_disabled && (InWindow() || m_alwaysActive); }
+
 void cSceneSystem::Tick() {
   m_clock.Advance();
-  if (m_disabled) return;
-  if (InWindow() || m_alwaysActive) Update();
+  if (IsActive()) Update();
 }
 
 void cSceneSystem::DrawIfActive() {
-  if (m_disabled) return;
-  if (!InWindow() && !m_alwaysActive) return;
+  if (!IsActive()) return;
   if (m_restartPending) {
     StartClock();
     m_restartPending = false;

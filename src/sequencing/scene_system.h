@@ -22,6 +22,8 @@ class cSceneSystem {
   void Tick();
   // Called once per frame by the owner after all ticks.
   void DrawIfActive();
+  // Whether this frame's Tick updates the scene and DrawIfActive draws it.
+  bool IsActive() const;
 
   Timer m_clock;              // the scene's own clock
   int32_t m_startTime = 0;    // first demo time (hundredths) the scene runs at

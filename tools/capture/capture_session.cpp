@@ -51,12 +51,6 @@ void AgeClock(MorlenGL::Timer& clock, int32_t from, int32_t previousFrame) {
   clock.m_elapsed = previousFrame;
 }
 
-bool InWindow(const MorlenGL::cSceneSystem& s) {
-  if (s.m_disabled || !s.m_demoClock) return false;
-  int32_t t = s.m_demoClock->DemoTime();
-  return s.m_alwaysActive || (s.m_startTime <= t && t <= s.m_endTime);
-}
-
 std::string CpuModel() {
   std::ifstream in("/proc/cpuinfo");
   for (std::string line; std::getline(in, line);)
@@ -176,10 +170,10 @@ FrameSample CaptureSession::Measure(int32_t time) {
   s.cpuMs = Seconds(WallClock::now() - frameStart_) * 1000;
   s.gpuMs = gpuTimer_.End();
   s.musicFrame = plat::AudioStreamPosition(app_->m_demo.m_demoMusic.m_stream);
-  if (!InWindow(app_->m_demo)) return s;
+  if (!app_->m_demo.IsActive()) return s;
   MorlenGL::SceneList scenes = app_->m_demo.Scenes();
   for (int i : MorlenGL::kFrameOrder)
-    if (InWindow(*scenes[i]) && i < static_cast<int>(updateClocks_.size())) s.scenes.push_back(updateClocks_[i]);
+    if (scenes[i]->IsActive() && i < static_cast<int>(updateClocks_.size())) s.scenes.push_back(updateClocks_[i]);
   return s;
 }
 
