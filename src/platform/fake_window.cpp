@@ -28,7 +28,6 @@ bool FakeWindowBackend::Create(const WindowDesc& desc, std::string* error) {
     if (error) *error = "scripted creation failure";
     return false;
   }
-  lastDesc = desc;
   created = true;
   const bool offered = std::find(offeredSamples.begin(), offeredSamples.end(), desc.samples) != offeredSamples.end();
   samples = offered ? desc.samples : 0;

@@ -35,7 +35,6 @@ class FakeWindowBackend final : public WindowBackend {
   // "probe 4", "fullscreen on", "fullscreen off", "swap", "show", "box CAPTION|TEXT", "quit 0".
   std::vector<std::string> log;
   std::vector<std::string> details;  // the technical details that came with message boxes
-  WindowDesc lastDesc;
   int idlePasses = 0;
   bool scriptEnded = false;
 
