@@ -32,37 +32,30 @@ namespace datagen {
 
 // ---- [planets and skies] ----
 
-static Model Planet01() {
-  Model m{"planet", "planetdiffusemap.jpg", {}};
-  Mesh mesh{"planet"};
-  AddSphere(mesh, 128, 64, [](V3 d) { return 225.0f * (1 + 0.025f * (PlanetHeight(d) - 0.5f)); }, false);
-  m.objects.push_back(mesh);
+// A model of one displaced sphere; `inward` for the skies, which are seen from inside.
+static Model SphereModel(const char* material, const char* texture, const char* object,
+                         int cols, int rows, const std::function<float(V3)>& radius, bool inward) {
+  Model m{material, texture, {Mesh(object)}};
+  AddSphere(m.objects[0], cols, rows, radius, inward);
   return m;
+}
+
+static Model Planet01() {
+  return SphereModel("planet", "planetdiffusemap.jpg", "planet", 128, 64,
+                     [](V3 d) { return 225.0f * (1 + 0.025f * (PlanetHeight(d) - 0.5f)); }, false);
 }
 
 static Model WaterPlanet() {
-  Model m{"waterplanet", "planetdiffusemapnature.jpg", {}};
-  Mesh mesh{"land"};
-  AddSphere(mesh, 128, 64, [](V3 d) { return 215.0f + 30.0f * PlanetHeight(d); }, false);
-  m.objects.push_back(mesh);
-  return m;
+  return SphereModel("waterplanet", "planetdiffusemapnature.jpg", "land", 128, 64,
+                     [](V3 d) { return 215.0f + 30.0f * PlanetHeight(d); }, false);
 }
 
 static Model TreeBall() {
-  Model m{"treeball", "treeball_tex.jpg", {}};
-  Mesh mesh{"treeball"};
-  AddSphere(mesh, 128, 64, [](V3 d) { return 200.0f * (1 + 0.06f * (TreeHeight(d) - 0.5f)); }, false);
-  m.objects.push_back(mesh);
-  return m;
+  return SphereModel("treeball", "treeball_tex.jpg", "treeball", 128, 64,
+                     [](V3 d) { return 200.0f * (1 + 0.06f * (TreeHeight(d) - 0.5f)); }, false);
 }
 
-static Model SkySphere() {
-  Model m{"sky", "skybox.png", {}};
-  Mesh mesh{"sky"};
-  AddSphere(mesh, 64, 32, [](V3) { return 50.0f; }, true);  // seen from inside
-  m.objects.push_back(mesh);
-  return m;
-}
+static Model SkySphere() { return SphereModel("sky", "skybox.png", "sky", 64, 32, [](V3) { return 50.0f; }, true); }
 
 static Model SkyRing() {
   Model m{"skyring", "skybox_a.jpg", {}};
