@@ -14,6 +14,13 @@ struct Rgb {
 inline Rgb Lerp(Rgb a, Rgb b, float t) { return {Mix(a.r, b.r, t), Mix(a.g, b.g, t), Mix(a.b, b.b, t)}; }
 inline Rgb Scale(Rgb a, float s) { return {a.r * s, a.g * s, a.b * s}; }
 inline Rgb Add(Rgb a, Rgb b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
+// Writes one texel of a Canvas (see Canvas::ForEach).
+inline void SetTexel(float* px, Rgb c, float a) {
+  px[0] = c.r;
+  px[1] = c.g;
+  px[2] = c.b;
+  px[3] = a;
+}
 
 // Straight (not premultiplied) colour with alpha, each in [0, 1].
 struct Canvas {

@@ -226,10 +226,7 @@ Canvas CardBackground(uint32_t seed) {
     float r = std::hypot(u - 0.5f, (v - 0.5f) * 0.75f);
     float cloud = Fbm2(u * 5, v * 4, 0, 5, seed);
     float light = 0.1f + 0.25f * SmoothStep(0.6f, 0.0f, r) * cloud;
-    p[0] = 0.02f + light * 0.5f;
-    p[1] = 0.03f + light * 0.6f;
-    p[2] = 0.06f + light;
-    p[3] = 1;
+    SetTexel(p, {0.02f + light * 0.5f, 0.03f + light * 0.6f, 0.06f + light}, 1);
   });
   return c;
 }

@@ -24,10 +24,7 @@ Canvas Sky(const Ramp& height, const Ramp& cloudColour, uint32_t seed, float sta
     Rgb base = height(v);
     Rgb col = Lerp(base, cloudColour(cloud), wisps * 0.8f);
     float s = Star(x, y, seed, stars) * (1 - wisps);
-    p[0] = col.r + s;
-    p[1] = col.g + s;
-    p[2] = col.b + s;
-    p[3] = 1;
+    SetTexel(p, Add(col, {s, s, s}), 1);
   });
   return c;
 }
@@ -51,10 +48,7 @@ Canvas Halo() {
   c.ForEach([](int x, int y, float* p) {
     float r = std::hypot((float(x) + 0.5f) / 32 - 1, (float(y) + 0.5f) / 32 - 1);
     float a = Clamp01(std::exp(-r * r * 4) - 0.02f);  // reaches exactly 0 before the edge
-    p[0] = a * 0.85f;
-    p[1] = a * 0.95f;
-    p[2] = a;
-    p[3] = a;
+    SetTexel(p, {a * 0.85f, a * 0.95f, a}, a);
   });
   return c;
 }
@@ -70,10 +64,7 @@ Canvas FeatherSprite() {
     float shaft = SmoothStep(0.05f, 0.0f, std::fabs(u)) * (t < 0.98f ? 1.0f : 0.0f);
     float a = std::max(edge * barbs, shaft);
     Rgb col = Lerp({0.95f, 0.97f, 1.0f}, {0.55f, 0.65f, 0.85f}, std::fabs(u) * 0.8f);
-    p[0] = col.r;
-    p[1] = col.g;
-    p[2] = col.b;
-    p[3] = Clamp01(a);
+    SetTexel(p, col, Clamp01(a));
   });
   return c;
 }
@@ -90,10 +81,7 @@ Canvas LeafSprite() {
                           SmoothStep(0.03f, 0.0f, std::fabs(std::fmod(t * 8 - std::fabs(u) * 5 + 8, 1.0f) - 0.5f)) * 0.6f);
     Rgb col = Lerp({0.16f, 0.45f, 0.12f}, {0.85f, 0.62f, 0.16f}, SmoothStep(0.3f, 1.0f, t));
     col = Lerp(col, {0.75f, 0.80f, 0.40f}, vein * 0.7f);
-    p[0] = col.r;
-    p[1] = col.g;
-    p[2] = col.b;
-    p[3] = Clamp01(a);
+    SetTexel(p, col, Clamp01(a));
   });
   return c;
 }
@@ -106,10 +94,7 @@ Canvas Flame() {
     float width = 0.7f * std::sqrt(Clamp01(1 - t)) * Clamp01(t * 6);
     float a = SmoothStep(width, width * 0.4f, std::fabs(u + flicker));
     Rgb col = Lerp({1.0f, 0.95f, 0.6f}, {0.9f, 0.2f, 0.05f}, Clamp01(t * 1.3f));
-    p[0] = col.r;
-    p[1] = col.g;
-    p[2] = col.b;
-    p[3] = Clamp01(a);
+    SetTexel(p, col, Clamp01(a));
   });
   return c;
 }
@@ -124,10 +109,7 @@ Canvas Emblem(Typesetter& ts) {
     float ring = std::max(SmoothStep(0.012f, 0.0f, std::fabs(r - 0.9f)), SmoothStep(0.008f, 0.0f, std::fabs(r - 0.78f)));
     float ticks = (r > 0.8f && r < 0.88f && std::fabs(std::sin(a * 24)) > 0.96f) ? 1.0f : 0.0f;
     float v = std::max(ring, ticks);
-    p[0] = 0.9f;
-    p[1] = 0.85f;
-    p[2] = 0.6f;
-    p[3] = v;
+    SetTexel(p, {0.9f, 0.85f, 0.6f}, v);
   });
   TextStyle s;
   s.face = Face::kSerif;
