@@ -110,6 +110,7 @@ void cDoF::CreateTargets() {
   targetE.Create(128, 96, 1);
 }
 
+// Target A's colour texture is fixed once created: the cage and ring-wave programs keep it for good.
 void cDoF::BuildPrograms() {
   BuildProgram(blurShader);
   blurShader.sourceTexture = targetA.colourTexture;
@@ -352,7 +353,6 @@ void cDoF::DrawCage() {
   glEnable(GL_ALPHA_TEST);
   LookFrom(camera);
   cageShader.blurFactor = state.cageFade;
-  cageShader.sourceTexture = targetA.colourTexture;
   cageShader.Bind();
   glPushMatrix();
   glScalef(0.2f, 0.2f, 0.2f);
@@ -393,7 +393,6 @@ void cDoF::DrawBlackSphere(const DofTime& t) {
   glColor4f(0, 0, 0, 1);
   glRotatef(state.holeSpin, 0.1f, 1, 0);
   ringWave.time = t.T / 50;
-  ringWave.sourceTexture = targetA.colourTexture;
   ringWave.Bind();
   glPushMatrix();
   const float scale = 20 + state.holeGrowth;
