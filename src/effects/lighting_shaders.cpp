@@ -309,9 +309,8 @@ void main() {
 
 bool cSurfaceProgram::LinkAndLookUp(const char* fragmentText, std::initializer_list<UniformSlot> head,
                                     std::initializer_list<UniformSlot> tail) {
-  if (!CompileFragmentAndLink(fragmentText, {})) return false;
-  for (const UniformSlot& slot : head) *slot.location = entry.glGetUniformLocationARB(program, slot.name);
-  for (const UniformSlot& slot : tail) *slot.location = entry.glGetUniformLocationARB(program, slot.name);
+  if (!CompileFragmentAndLink(fragmentText, head)) return false;
+  LookUpUniforms(tail);
   return true;
 }
 

@@ -131,8 +131,12 @@ bool cShaderSystem::CompileFragmentAndLink(const char* text, std::initializer_li
     LogDetail(program, "program did not link");
     return false;
   }
-  for (const UniformSlot& slot : uniforms) *slot.location = entry.glGetUniformLocationARB(program, slot.name);
+  LookUpUniforms(uniforms);
   return true;
+}
+
+void cShaderSystem::LookUpUniforms(std::initializer_list<UniformSlot> uniforms) {
+  for (const UniformSlot& slot : uniforms) *slot.location = entry.glGetUniformLocationARB(program, slot.name);
 }
 
 // The show drops these logs; verbose mode shows them so a broken program is visible in development.

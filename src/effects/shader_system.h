@@ -83,6 +83,8 @@ class cShaderSystem {
   // The compile steps every class runs with its own texts and its own uniform order.
   bool CompileVertex(const char* text);
   bool CompileFragmentAndLink(const char* text, std::initializer_list<UniformSlot> uniforms);
+  // Fills each slot with its name's location in the linked program, in the order given.
+  void LookUpUniforms(std::initializer_list<UniformSlot> uniforms);
 
   // Bind and Unbind pieces. After a failed InitProgram the program calls do nothing, while the
   // texture calls still run, so the quad falls back to the fixed-function, unfiltered picture.
