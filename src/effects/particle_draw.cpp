@@ -50,10 +50,6 @@ void cFeatherParticleSystem::DrawParticle(Particle& p) {
   DrawPlaced(p, [this] { model.Draw(); });
 }
 
-void cFeatherBParticleSystem::DrawParticle(Particle& p) {
-  DrawPlaced(p, [this] { model.Draw(); });
-}
-
 void cSphereParticleSystem::DrawParticle(Particle& p) {
   BounceSphere(p);
   // Without a quadric there is nothing to draw with; the bounce still happens.

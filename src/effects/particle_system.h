@@ -81,11 +81,8 @@ class cFeatherParticleSystem : public cParticleSystem {
   void DrawParticle(Particle& p) override;
 };
 
-class cFeatherBParticleSystem : public cParticleSystem {
- public:
-  c3DsModelSystem model;
-  void DrawParticle(Particle& p) override;
-};
+// The same feathers under the name the orbiting scene uses.
+class cFeatherBParticleSystem : public cFeatherParticleSystem {};
 
 class cSphereParticleSystem : public cParticleSystem {
  public:
