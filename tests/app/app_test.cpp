@@ -10,7 +10,7 @@
 #include "platform/crt_random.h"
 #include "platform/diagnostics.h"
 #include "platform/observed_backend.h"
-#include "shell/tolvane_app.h"
+#include "show/tolvane_app.h"
 #include "support/gl_context.h"
 #include "support/image_files.h"
 #include "support/temp_dir.h"

@@ -80,7 +80,7 @@ TEST(ModelRender, LitNormalMappedCubeFromItsFileAndASphereWithoutTangents) {
   REQUIRE_GL();
   ResetState();
   c3DsModelSystem cube;
-  ASSERT_TRUE(cube.Load(TOLVANE_SOURCE_DIR "/../shared/testdata/3ds/cube_with_diffuse_texture.3DS"));
+  ASSERT_TRUE(cube.Load(TOLVANE_3DS_SAMPLES "/3DS/cube_with_diffuse_texture.3DS"));
   ASSERT_FALSE(cube.objects.empty());
   ASSERT_FALSE(cube.objects[0].tangents.empty());
   // Centred on the origin with half side 0.8, whatever the file's own placement.

@@ -14,7 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kTestData = TOLVANE_SOURCE_DIR "/../shared/testdata/3ds";
+// Assimp's own 3DS samples, from Debian's assimp-testmodels (scripts/install-deps installs it).
+const std::string kTestData = TOLVANE_3DS_SAMPLES "/3DS";
 
 std::vector<std::string> RealFiles() {
   std::vector<std::string> files;
@@ -29,7 +30,8 @@ std::vector<std::string> RealFiles() {
 
 #define REQUIRE_TEST_DATA()                                                  \
   do {                                                                       \
-    if (RealFiles().empty()) GTEST_SKIP() << "no 3DS test data at " << kTestData; \
+    ASSERT_FALSE(RealFiles().empty()) << "no 3DS samples at " << kTestData \
+                                      << ": run scripts/install-deps"; \
   } while (0)
 
 struct Corner { float p[3]; };
@@ -135,7 +137,7 @@ TEST(RealFiles, EmptyFileIsReportedAndLeavesModelEmpty) {
   std::vector<std::string> reports;
   plat::CaptureDiagnostics(&reports);
   c3DsModelSystem m;
-  EXPECT_FALSE(m.Load(kTestData + "/invalid-empty.3ds"));
+  EXPECT_FALSE(m.Load(TOLVANE_3DS_SAMPLES "/invalid/empty.3ds"));
   plat::CaptureDiagnostics(nullptr);
   EXPECT_EQ(reports.size(), 1u);
   EXPECT_EQ(m.objectCount, 0);

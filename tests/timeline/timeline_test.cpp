@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/counter.h"
-#include "sequencing/demo_scene.h"
+#include "show/demo_scene.h"
 
 using namespace MorlenGL;
 

@@ -11,7 +11,7 @@
 #include "platform/counter.h"
 #include "platform/crt_random.h"
 #include "platform/diagnostics.h"
-#include "shell/tolvane_app.h"
+#include "show/tolvane_app.h"
 #include "wav_writer.h"
 
 namespace capture {

@@ -1,5 +1,5 @@
 // tolvane_app.cpp -- start-up values, loading step, initialisation and the per-frame sequence.
-#include "shell/tolvane_app.h"
+#include "show/tolvane_app.h"
 
 #include <epoxy/gl.h>
 

@@ -1,7 +1,7 @@
 // tolvane_app.h -- the application: loading screen and its music, the application clock, the demo.
 #pragma once
 #include "assets/texture_system.h"
-#include "sequencing/demo_scene.h"
+#include "show/demo_scene.h"
 #include "sequencing/timer.h"
 #include "shell/music_track.h"
 #include "shell/windows_system.h"

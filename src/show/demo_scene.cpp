@@ -1,5 +1,5 @@
 // demo_scene.cpp -- timeline set-up, per-frame fan-out, music start and teardown.
-#include "sequencing/demo_scene.h"
+#include "show/demo_scene.h"
 
 #include "sequencing/time_string.h"
 

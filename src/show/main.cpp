@@ -1,5 +1,5 @@
 // main.cpp -- the show's entry point; the build sets TOLVANE_START_FULLSCREEN for each configuration.
-#include "shell/tolvane_app.h"
+#include "show/tolvane_app.h"
 
 #ifndef TOLVANE_START_FULLSCREEN
 #define TOLVANE_START_FULLSCREEN 0
