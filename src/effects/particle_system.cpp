@@ -14,8 +14,7 @@ static_assert(std::numeric_limits<float>::is_iec559, "particle lives rely on IEE
 
 namespace {
 
-// lo + ((10 * rand()) mod m) / 1000: the house formula for a random value in steps of 0.01.
-float Draw(int modulus) { return static_cast<float>((10 * plat::Rand()) % modulus) / 1000.0f; }
+float Draw(int modulus) { return plat::RandHundredths(modulus); }
 
 // 0 to 327.67: the modulus 360000 never bites on a 15-bit value.
 float DrawSpin() { return Draw(360000); }

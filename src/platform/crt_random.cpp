@@ -18,6 +18,8 @@ int Rand() {
   return static_cast<int>((rng.seed >> 16) & 0x7FFF);
 }
 
+float RandHundredths(int modulus) { return static_cast<float>((10 * Rand()) % modulus) / 1000.0f; }
+
 int64_t CalendarTime() {
   if (rng.calendarOverridden) return rng.calendarSeconds;
   return static_cast<int64_t>(time(nullptr));

@@ -10,6 +10,10 @@ constexpr int kRandMax = 32767;
 void Srand(uint32_t seed);
 int Rand();
 
+// ((10 * Rand()) mod modulus) / 1000: the show's recurring random value in steps of 0.01, from 0
+// up to below modulus / 1000 (a modulus above 327670 never bites). Callers add their lower bound.
+float RandHundredths(int modulus);
+
 // Calendar time in seconds, as time(nullptr); replaceable so captures are deterministic.
 int64_t CalendarTime();
 void OverrideCalendarTime(int64_t seconds);

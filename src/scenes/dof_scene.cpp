@@ -6,42 +6,10 @@
 #include <cmath>
 
 #include "assets/geometry.h"
+#include "scenes/scene_kit.h"
 #include "shell/music_track.h"
 
 namespace MorlenGL {
-
-namespace {
-
-// Any shader class: entry points, vertex text, then fragment text and link (with a size where
-// the class takes one).
-template <class Program, class... Size>
-void BuildProgram(Program& program, Size... size) {
-  if (program.InitProgram() && program.CompileVertexShader()) program.CompileFragmentShader(size...);
-}
-
-void SetSceneState() {
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-  glEnable(GL_DEPTH_TEST);
-  glDisable(GL_BLEND);
-  glDisable(GL_FOG);
-  glShadeModel(GL_SMOOTH);
-  glDepthFunc(GL_LEQUAL);
-  glEnable(GL_LINE_SMOOTH);
-  glEnable(GL_POLYGON_SMOOTH);
-  glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-  glEnable(GL_COLOR_MATERIAL);
-  glClearDepth(1.0);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  glEnable(GL_POLYGON_OFFSET_FILL);
-}
-
-// Identity, then the camera's look-at: where every part of the 3D picture starts.
-void LookFrom(const Camera& camera) {
-  glLoadIdentity();
-  ApplyLookAt(camera);
-}
-
-}  // namespace
 
 // [SECTION] Init
 
@@ -62,11 +30,8 @@ int cDoF::Init() {
   BuildPrograms();
   // 7.
   SetUpPlanetLight();
-  // 8. Aspect 1: the square view is stretched over the window.
-  camera.fovY = 45;
-  camera.aspect = 1.0;
-  camera.zNear = 0.01;
-  camera.zFar = 10000;
+  // 8.
+  SetSceneLens(camera);
   Apply(camera);
   // 9.
   SetSceneState();
@@ -154,7 +119,7 @@ void cDoF::SetUpPlanetLight() {
 // [SECTION] Update
 
 void cDoF::Update() {
-  const DofTime t = SceneTime(m_clock);
+  const SceneTime t = ReadSceneTime(m_clock);
   // 1 to 12: spin and scene time, halo, flashes, logo count, focus pull, sky drop, cage, brake.
   StepDof(state, haloSystem, t, m_music ? m_music->m_spectrum[2] : 0.0f);
   // 13. fDoFAmnt stays 0.
@@ -202,7 +167,7 @@ void cDoF::Draw() {
   LogoLook look;
   if (OpeningLogo(state, &look)) DrawLogo(look);
   // 13.
-  const DofTime t = SceneTime(m_clock);
+  const SceneTime t = ReadSceneTime(m_clock);
   if (StepFinalLogo(state, t.T, t.dt, &look)) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_ALPHA_TEST);
@@ -268,20 +233,14 @@ void cDoF::DrawLogo(const LogoLook& look) {
   gaussBlur.bloom = 0;
 }
 
-// At distance 5 the 45-degree view shows a half-height of 2.07, so the quad just covers it.
 void cDoF::DrawFullScreenQuad(bool flipped, float alpha) {
-  glColor4f(1, 1, 1, alpha);
-  glLoadIdentity();
-  glTranslatef(0, 0, -5);
-  glScalef(2.08f, flipped ? -2.08f : 2.08f, 0);
-  glRotatef(m_rotation, 0, 1, 0);
-  DrawQuad();
+  MorlenGL::DrawFullScreenQuad(m_rotation, flipped, alpha);
 }
 
 // [SECTION] DrawSceneContent
 
 void cDoF::DrawSceneContent(int kind) {
-  const DofTime t = SceneTime(m_clock);
+  const SceneTime t = ReadSceneTime(m_clock);
   // 1.
   DrawHalo(t);
   // 2.
@@ -296,7 +255,7 @@ void cDoF::DrawSceneContent(int kind) {
   if (t.T >= 48) DrawBlackSphere(t);
 }
 
-void cDoF::DrawHalo(const DofTime& t) {
+void cDoF::DrawHalo(const SceneTime& t) {
   LookFrom(camera);
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE);
@@ -387,7 +346,7 @@ void cDoF::DrawCurves() {
 }
 
 // Grows once per drawn pass, four times a frame.
-void cDoF::DrawBlackSphere(const DofTime& t) {
+void cDoF::DrawBlackSphere(const SceneTime& t) {
   GrowHole(state, t.dt);
   LookFrom(camera);
   glColor4f(0, 0, 0, 1);

@@ -77,12 +77,12 @@ class cDoF : public cSceneSystem {
   void DrawFullScreenQuad(bool flipped, float alpha = 1);
 
   void DrawSceneContent(int kind);
-  void DrawHalo(const DofTime& t);
+  void DrawHalo(const SceneTime& t);
   void DrawPlanet();
   void DrawSky();
   void DrawCage();
   void DrawCurves();
-  void DrawBlackSphere(const DofTime& t);
+  void DrawBlackSphere(const SceneTime& t);
 };
 
 }  // namespace MorlenGL

@@ -14,21 +14,10 @@ constexpr float kNear = 0.01f;
 constexpr float kFar = 10000.0f;
 const Vec3 kTrailStart{1, 1, 0};
 
-// A draw of ((10 x rand) mod m) / 1000: values in steps of 0.01 below m / 1000.
-float RandomHundredths(int m) { return static_cast<float>((10 * plat::Rand()) % m) / 1000.0f; }
-
 // The stored first direction; a state that never went through Init still has a defined one.
 Vec3 First(const std::vector<Vec3>& trail) { return trail.empty() ? kTrailStart : trail.front(); }
 
 }  // namespace
-
-DofTime SceneTime(const Timer& clock) {
-  DofTime t;
-  t.cs = clock.m_elapsed + clock.m_timeShift;
-  t.T = static_cast<float>(t.cs) / 100.0f;
-  t.dt = static_cast<float>(clock.m_elapsed - clock.m_lastElapsed) / 100.0f;
-  return t;
-}
 
 void ResetDofState(DofState& s) {
   s.sceneSeconds = 0;
@@ -42,14 +31,14 @@ void ResetDofState(DofState& s) {
 
 Vec3 RandomHaloEmitter() {
   Vec3 e;
-  e.z = RandomHundredths(10000) - 60;
-  e.y = RandomHundredths(120000) - 60;
-  e.x = RandomHundredths(60000) - 120;
+  e.z = plat::RandHundredths(10000) - 60;
+  e.y = plat::RandHundredths(120000) - 60;
+  e.x = plat::RandHundredths(60000) - 120;
   return e;
 }
 
 Vec3 RandomHaloColour(float T) {
-  const float g = RandomHundredths(100) + 0.9f;
+  const float g = plat::RandHundredths(100) + 0.9f;
   return {g, g, T < 40 ? g : 0.0f};
 }
 
@@ -90,7 +79,7 @@ void StepCage(DofState& s, float T, float dt) {
   s.holeSpin -= dt * s.spinBrake;
 }
 
-void StepDof(DofState& s, cHaloSystem& halo, const DofTime& t, float spectrumBin2) {
+void StepDof(DofState& s, cHaloSystem& halo, const SceneTime& t, float spectrumBin2) {
   // 1.
   s.spinTime += t.dt;
   // 2.

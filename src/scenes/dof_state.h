@@ -7,17 +7,10 @@
 #include "assets/camera.h"
 #include "assets/geometry.h"
 #include "effects/particle_system.h"
+#include "scenes/scene_kit.h"
 #include "sequencing/timer.h"
 
 namespace MorlenGL {
-
-// The scene clock read once, in the units the scene animates in.
-struct DofTime {
-  float T = 0;      // seconds, (m_elapsed + m_timeShift) / 100
-  float dt = 0;     // seconds since the previous tick
-  int32_t cs = 0;   // T in whole hundredths
-};
-DofTime SceneTime(const Timer& clock);
 
 // Owner: cDoF holds one by value. Update (StepDof) writes the scalars; Draw writes
 // finalLogoFade, holeGrowth and the trails, which change per drawn pass.
@@ -55,7 +48,7 @@ void StepCage(DofState& s, float T, float dt);
 
 // Everything Update does before the shader, the tracks and the camera. The halo system is
 // updated and given its next emitter, colour and scale; spectrumBin2 is the music's third bin.
-void StepDof(DofState& s, cHaloSystem& halo, const DofTime& t, float spectrumBin2);
+void StepDof(DofState& s, cHaloSystem& halo, const SceneTime& t, float spectrumBin2);
 
 // The depth-of-field filter's vSParams: focus distance, focus range, near, far / (far - near).
 std::array<float, 4> FocusParams(const DofState& s);

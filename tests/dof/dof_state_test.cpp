@@ -29,7 +29,7 @@ struct SteppedScene {
   void FrameAt(int32_t cs, float spectrumBin2 = 0.5f) {
     clock.m_lastElapsed = clock.m_elapsed;
     clock.m_elapsed = cs;
-    StepDof(state, halo, SceneTime(clock), spectrumBin2);
+    StepDof(state, halo, ReadSceneTime(clock), spectrumBin2);
   }
   // Frames of step hundredths until cs reaches to.
   void RunTo(int32_t to, int32_t step = 1) {

@@ -1,0 +1,56 @@
+// scene_kit.cpp -- the steps every scene shares: scene time, GL state block, look-at, full-screen quad.
+#include "scenes/scene_kit.h"
+
+#include <epoxy/gl.h>
+
+#include "assets/geometry.h"
+
+namespace MorlenGL {
+
+SceneTime ReadSceneTime(const Timer& clock) {
+  SceneTime t;
+  t.cs = clock.m_elapsed + clock.m_timeShift;
+  t.T = static_cast<float>(t.cs) / 100.0f;
+  t.dt = static_cast<float>(clock.m_elapsed - clock.m_lastElapsed) / 100.0f;
+  return t;
+}
+
+void SetSceneLens(Camera& camera) {
+  camera.fovY = 45;
+  camera.aspect = 1.0;
+  camera.zNear = 0.01;
+  camera.zFar = 10000;
+}
+
+void SetSceneState() {
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+  glEnable(GL_DEPTH_TEST);
+  glDisable(GL_BLEND);
+  glDisable(GL_FOG);
+  glShadeModel(GL_SMOOTH);
+  glDepthFunc(GL_LEQUAL);
+  glEnable(GL_LINE_SMOOTH);
+  glEnable(GL_POLYGON_SMOOTH);
+  glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+  glEnable(GL_COLOR_MATERIAL);
+  glClearDepth(1.0);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glEnable(GL_POLYGON_OFFSET_FILL);
+}
+
+void LookFrom(const Camera& camera) {
+  glLoadIdentity();
+  ApplyLookAt(camera);
+}
+
+// At distance 5 the 45-degree view shows a half-height of 2.07, so the quad just covers it.
+void DrawFullScreenQuad(float rotation, bool flipped, float alpha) {
+  glColor4f(1, 1, 1, alpha);
+  glLoadIdentity();
+  glTranslatef(0, 0, -5);
+  glScalef(2.08f, flipped ? -2.08f : 2.08f, 0);
+  glRotatef(rotation, 0, 1, 0);
+  DrawQuad();
+}
+
+}  // namespace MorlenGL

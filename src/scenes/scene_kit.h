@@ -1,0 +1,45 @@
+// scene_kit.h -- what every scene does the same way: its clock in seconds, the common GL state,
+// program building, the camera's lens, look-at and the full-screen quad.
+#pragma once
+#include <cstdint>
+
+#include "assets/camera.h"
+#include "sequencing/timer.h"
+
+namespace MorlenGL {
+
+// [SECTION] scene time (no OpenGL)
+
+// The scene clock read once, in the units the scenes animate in.
+struct SceneTime {
+  float T = 0;      // seconds, (m_elapsed + m_timeShift) / 100
+  float dt = 0;     // seconds since the previous tick
+  int32_t cs = 0;   // T in whole hundredths
+};
+SceneTime ReadSceneTime(const Timer& clock);
+
+// Every scene camera: 45-degree view, aspect 1 (the square view is stretched over the window),
+// near 0.01, far 10000. Sets the lens only; the caller applies it.
+void SetSceneLens(Camera& camera);
+
+// [SECTION] OpenGL steps shared by the scenes
+
+// The state block every scene's Init ends its set-up with.
+void SetSceneState();
+
+// Identity, then the camera's look-at: where every part of the 3D picture starts.
+void LookFrom(const Camera& camera);
+
+// The full-screen quad: identity, back 5, scaled to just cover the 45-degree view (mirrored
+// vertically for overlay images, whose first row is the top), turned by the scene's rotation.
+// The colour's alpha is the caller's.
+void DrawFullScreenQuad(float rotation, bool flipped, float alpha = 1);
+
+// Any shader class: entry points, vertex text, then fragment text and link (with a size where
+// the class takes one). The scenes ignore the results, so a failure leaves fixed-function drawing.
+template <class Program, class... Size>
+void BuildProgram(Program& program, Size... size) {
+  if (program.InitProgram() && program.CompileVertexShader()) program.CompileFragmentShader(size...);
+}
+
+}  // namespace MorlenGL
