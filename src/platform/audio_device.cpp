@@ -2,8 +2,10 @@
 #include "platform/audio_device.h"
 
 #include <SDL.h>
+#include <alsa/asoundlib.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -97,8 +99,24 @@ void MixCallback(void*, Uint8* bytes, int length) {
 // SDL's "dummy" driver swallows the sound on wall time; "disk" still counts as a device (it writes the sound to a file).
 bool IsSilentDriver(const char* driver) { return driver && strcmp(driver, "dummy") == 0; }
 
+// libasound writes every failed step of finding a device to stderr (eight lines without a
+// sound card); our one line says what matters, so its text is kept for verbose runs only.
+void AlsaLibraryError(const char* file, int line, const char* function, int err, const char* fmt, ...) {
+  if (!IsVerbose()) return;
+  char text[1024];
+  va_list args;
+  va_start(args, fmt);
+  vsnprintf(text, sizeof text, fmt, args);
+  va_end(args);
+  if (err)
+    Detail("ALSA lib %s:%d:(%s) %s: %s", file, line, function, text, snd_strerror(err));
+  else
+    Detail("ALSA lib %s:%d:(%s) %s", file, line, function, text);
+}
+
 // Returns the opened device, or 0 after one line saying why the music stays silent.
 SDL_AudioDeviceID OpenDevice(int frequency, int* rate) {
+  snd_lib_error_set_handler(AlsaLibraryError);
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     Report("no audio device (%s): the music plays silently", SDL_GetError());
     return 0;

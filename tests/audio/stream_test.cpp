@@ -294,6 +294,43 @@ TEST(AudioDevice, DummyDriverOrVirtualCounterMeanSilentOutput) {
   unsetenv("SDL_DISKAUDIOFILE");
 }
 
+// An empty sound configuration knows no card, so every machine is one without a sound card.
+// libasound then explains each failed step on stderr; only our one line may remain, and the
+// library's text must still come back through the verbose switch.
+TEST(AudioDevice, WithoutACardTheOnlyLineIsOursAndTheLibraryTextIsVerbose) {
+  TempDir dir;
+  const std::string config = dir.File("no-card.conf");
+  WriteFile(config, "");
+  setenv("SDL_AUDIODRIVER", "alsa", 1);
+  setenv("ALSA_CONFIG_PATH", config.c_str(), 1);
+  plat::UseRealCounter();
+  for (bool verbose : {false, true}) {
+    std::vector<std::string> lines;
+    plat::CaptureDiagnostics(&lines);
+    plat::SetVerbose(verbose);
+    testing::internal::CaptureStderr();
+    plat::AudioOpen(44100);
+    const std::string leaked = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(plat::AudioHasDevice());
+    plat::AudioClose();
+    plat::SetVerbose(false);
+    plat::CaptureDiagnostics(nullptr);
+    EXPECT_EQ(leaked, "") << "verbose " << verbose;
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.back().find("the music plays silently"), std::string::npos) << lines.back();
+    const auto library = std::count_if(lines.begin(), lines.end(),
+                                       [](const std::string& l) { return l.find("ALSA lib") == 0; });
+    if (verbose) {
+      EXPECT_GE(library, 1) << "the library's own text is kept for verbose runs";
+      EXPECT_EQ(size_t(library) + 1, lines.size());
+    } else {
+      EXPECT_EQ(lines.size(), 1u) << lines.front();
+    }
+  }
+  unsetenv("SDL_AUDIODRIVER");
+  unsetenv("ALSA_CONFIG_PATH");
+}
+
 // SDL's "disk" driver is a real output that writes what the mixer produced to a file, so the
 // callback path can be checked without a sound card: the file must hold the decoded frames.
 TEST(AudioDevice, MixerOutputIsTheDecodedSound) {
