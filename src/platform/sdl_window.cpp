@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/display_loss.h"
 #include "platform/message_box.h"
 #include "platform/window_backend.h"
 
@@ -89,6 +90,7 @@ class SdlBackend final : public WindowBackend {
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
       return false;
     }
+    if (driver && strcmp(driver, "x11") == 0) EndOnDisplayLoss(true);
     open = true;
     return true;
   }
@@ -96,6 +98,7 @@ class SdlBackend final : public WindowBackend {
   bool Close() override {
     if (!open) return true;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    EndOnDisplayLoss(false);
     open = false;
     haveMode = false;
     return true;
@@ -251,6 +254,7 @@ class SdlBackend final : public WindowBackend {
 
   bool Translate(const SDL_Event& event, Message* msg) {
     switch (event.type) {
+      // SDL also sends this on SIGINT and SIGTERM: Ctrl-C ends the show as closing the window does.
       case SDL_QUIT: *msg = {kMsgClose, 0, 0}; return true;
       case SDL_KEYDOWN:
       case SDL_KEYUP: {

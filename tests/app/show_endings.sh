@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Runs the real show under its own Xvfb and ends it one way: the X server stops (one line, exit 1), or SIGINT or SIGTERM (orderly, exit 0).
+# Usage: show_endings.sh SHOW display-lost|sigint|sigterm; run from the folder that holds data/.
+set -u
+show=$1
+how=$2
+title="Quenmar Vell - Orvanth Selune"
+work=$(mktemp -d)
+xpid=0
+pid=0
+cleanup() {
+  [ "$pid" -ne 0 ] && kill -9 "$pid" 2>/dev/null
+  [ "$xpid" -ne 0 ] && kill "$xpid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL ($how): $*"; echo "--- stderr:"; cat "$work/err" 2>/dev/null; exit 1; }
+
+# An empty sound configuration knows no card: every machine is one without a sound card, where
+# the library would explain itself at length and our one line must be all there is.
+: >"$work/no-card.conf"
+export SDL_AUDIODRIVER=alsa ALSA_CONFIG_PATH="$work/no-card.conf"
+audio_line="tolvane: no audio device (.*): the music plays silently"
+
+# A server of our own, on a free display, so the test can stop it.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xpid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(cat "$work/display")"
+
+# Job control keeps SIGINT's default disposition: a plain background job would ignore it.
+set -m
+"$show" >/dev/null 2>"$work/err" &
+pid=$!
+set +m
+timeout 60 xdotool search --sync --onlyvisible --name "$title" >/dev/null || fail "no window appeared"
+sleep 3  # usually into the show by now; an ending during loading must work all the same
+
+start=$(date +%s%N)
+case $how in
+  display-lost) kill "$xpid"; expected_rc=1 ;;
+  sigint) kill -INT "$pid"; expected_rc=0 ;;
+  sigterm) kill -TERM "$pid"; expected_rc=0 ;;
+  *) fail "unknown ending '$how'" ;;
+esac
+# A hang check, not a timing: loading that was still going on finishes first.
+for _ in $(seq 400); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$pid" 2>/dev/null && fail "still running 20 s after the ending"
+wait "$pid"
+rc=$?
+pid=0
+echo "ended $(( ($(date +%s%N) - start) / 1000000 )) ms after the ending, exit code $rc"
+
+[ "$rc" -eq "$expected_rc" ] || fail "exit code $rc, expected $expected_rc"
+grep -q "^$audio_line\$" "$work/err" || fail "no line saying the music plays silently"
+others=$(grep -v "^$audio_line\$" "$work/err")
+if [ "$how" = display-lost ]; then
+  [ "$(printf '%s' "$others" | grep -c '')" -eq 1 ] || fail "expected exactly one more line"
+  [[ $others == "tolvane: lost the connection to display $DISPLAY; ending" ]] || fail "unexpected line: $others"
+else
+  [ -z "$others" ] || fail "unexpected lines on stderr"
+fi
+echo "ok: $how"
