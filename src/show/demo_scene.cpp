@@ -15,6 +15,11 @@ void InitTimeline(const SceneList& scenes, MusicTrack* music, Timer* demoClock) 
     scene->m_endTime = ParseTimeString(kTimeline[i].endText);
     scene->m_disabled = false;
   }
+  // Loading ends here. Every scene clock ticks once more, as it will every frame, so the
+  // first frame's step is the time since loading ended; a clock restarted at the end of
+  // its scene's Init would otherwise take the loading of every later scene as one step.
+  // The time itself does not change: only the last reading moves.
+  for (cSceneSystem* scene : scenes) scene->m_clock.Advance();
 }
 
 void TickInFrameOrder(const SceneList& scenes) {

@@ -35,7 +35,8 @@ constexpr SceneWindow kTimeline[kSceneCount] = {
 // greeting, abstract II, planet tree, planet water.
 constexpr int kFrameOrder[kSceneCount] = {0, 1, 4, 2, 3, 5, 6};
 
-// Music and clock pointers, Init, window from the table, enabled; in timeline order.
+// Music and clock pointers, Init, window from the table, enabled; in timeline order. Ends
+// with one clock reading for every scene, so the first frame's step is a normal one.
 void InitTimeline(const SceneList& scenes, MusicTrack* music, Timer* demoClock);
 void TickInFrameOrder(const SceneList& scenes);
 void DrawInFrameOrder(const SceneList& scenes);

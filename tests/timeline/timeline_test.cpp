@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/counter.h"
@@ -15,18 +16,31 @@ struct Probe : cSceneSystem {
   std::vector<std::string>* log = nullptr;
   std::string name;
   int inits = 0;
+  int64_t loadingCounts = 0;  // how far the counter moves while this scene loads
+  bool restartAtInit = false;  // Init ends by restarting the scene clock
+  std::vector<std::pair<int32_t, int32_t>> updateClocks;  // m_elapsed, m_lastElapsed
   int Init() override {
     ++inits;
+    plat::AdvanceVirtualCounter(loadingCounts);
+    if (restartAtInit) StartClock();
     return 0;
   }
-  void Update() override { log->push_back("update " + name); }
+  void Update() override {
+    log->push_back("update " + name);
+    updateClocks.emplace_back(m_clock.m_elapsed, m_clock.m_lastElapsed);
+  }
   void Draw() override { log->push_back("draw " + name); }
+};
+
+// Declared first, so every clock of the fixture is built on the virtual counter.
+struct VirtualCounter {
+  VirtualCounter() { plat::UseVirtualCounter(10000, 0); }
+  ~VirtualCounter() { plat::UseRealCounter(); }
 };
 
 class TimelineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    plat::UseVirtualCounter(10000, 0);
     for (int i = 0; i < kSceneCount; ++i) {
       probes[i].log = &log;
       probes[i].name = kTimeline[i].name;
@@ -34,7 +48,6 @@ class TimelineTest : public ::testing::Test {
     }
     InitTimeline(scenes, &music, &demoClock);
   }
-  void TearDown() override { plat::UseRealCounter(); }
 
   // One frame at demo time t: all ticks, then all draws.
   std::vector<std::string> FrameAt(int32_t t) {
@@ -45,6 +58,7 @@ class TimelineTest : public ::testing::Test {
     return log;
   }
 
+  VirtualCounter counter;
   Probe probes[kSceneCount];
   SceneList scenes{};
   MusicTrack music;
@@ -97,4 +111,34 @@ TEST_F(TimelineTest, FrameOrderTicksAbstractIIIBeforeGreetingAndAbstractII) {
   EXPECT_EQ(ticks, (std::vector<std::string>{"update planet dof", "update abstract I", "update abstract III",
                                              "update greeting", "update abstract II", "update planet tree",
                                              "update planet water"}));
+}
+
+namespace {
+
+// The first scene restarts its clock at the end of its Init, and a later scene takes 8 s
+// to load (100 counts are a hundredth).
+class SlowLoadingTest : public TimelineTest {
+ protected:
+  void SetUp() override {
+    probes[0].restartAtInit = true;
+    probes[4].loadingCounts = 800 * 100;
+    TimelineTest::SetUp();
+  }
+};
+
+}  // namespace
+
+TEST_F(SlowLoadingTest, FirstFrameStepIsOneFrameAndTheTimeStillCountsFromInit) {
+  demoClock.Restart();  // the demo clock counts from the end of loading
+  for (int64_t frameHundredths : {2, 3}) {
+    plat::AdvanceVirtualCounter(frameHundredths * 100);
+    demoClock.Advance();
+    TickInFrameOrder(scenes);
+  }
+  const auto& clocks = probes[0].updateClocks;
+  ASSERT_EQ(clocks.size(), 2u);
+  EXPECT_EQ(clocks[0].first, 802) << "the first Update still sees the time since the end of its Init";
+  EXPECT_EQ(clocks[0].first - clocks[0].second, 2) << "the first step is the frame, not the loading";
+  EXPECT_EQ(clocks[1].first, 805);
+  EXPECT_EQ(clocks[1].first - clocks[1].second, 3);
 }
