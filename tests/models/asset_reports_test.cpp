@@ -1,11 +1,11 @@
 // asset_reports_test.cpp -- tolvane-inspect as authors use it: reports, exit codes, usage.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
+#include <fstream>
+#include <iterator>
 
 #include "support/image_files.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "writer_3ds.h"
 
@@ -19,22 +19,12 @@ struct Result {
 // Runs the built tool; stderr goes to a file so stdout stays the JSON alone.
 Result Inspect(const std::string& args, std::string* err = nullptr) {
   testsupport::TempDir dir;
-  std::string command = std::string(TOLVANE_BINARY_DIR "/tolvane-inspect ") + args + " 2>" +
-                        dir.File("err");
-  Result r;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return r;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
-  int status = pclose(p);
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  testsupport::ProgramRun run = testsupport::RunBuiltProgram("tolvane-inspect", args, "2>" + dir.File("err"));
   if (err) {
-    FILE* e = fopen(dir.File("err").c_str(), "r");
-    while (e && (n = fread(buffer, 1, sizeof buffer, e)) > 0) err->append(buffer, n);
-    if (e) fclose(e);
+    std::ifstream e(dir.File("err"), std::ios::binary);
+    err->assign(std::istreambuf_iterator<char>(e), {});
   }
-  return r;
+  return {run.exitCode, run.output};
 }
 
 bool Has(const std::string& text, const std::string& part) {
