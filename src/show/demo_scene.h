@@ -19,17 +19,18 @@ constexpr int kSceneCount = 7;
 using SceneList = std::array<cSceneSystem*, kSceneCount>;  // in timeline order
 
 // The timeline, in the order Init prepares the scenes: DoF, abstract I, greeting,
-// abstract II, abstract III, planet tree, planet water. Both ends are inclusive.
+// abstract II, abstract III, planet tree, planet water. Both ends are inclusive. The
+// names are what --scene takes and what the tools print.
 struct SceneWindow {
   const char* name;
   const char* startText;
   const char* endText;
 };
 constexpr SceneWindow kTimeline[kSceneCount] = {
-    {"planet dof", "0:00.0", "0:57.0"},    {"abstract I", "0:57.0", "1:20.0"},
-    {"greeting", "1:20.001", "1:52.0"},    {"abstract II", "1:52.001", "2:56.0"},
-    {"abstract III", "2:56.001", "3:20.0"}, {"planet tree", "3:20.01", "4:20.0"},
-    {"planet water", "4:20.01", "5:30.0"},
+    {"planet", "0:00.0", "0:57.0"},       {"abstract1", "0:57.0", "1:20.0"},
+    {"greeting", "1:20.001", "1:52.0"},   {"abstract2", "1:52.001", "2:56.0"},
+    {"abstract3", "2:56.001", "3:20.0"},  {"tree", "3:20.01", "4:20.0"},
+    {"water", "4:20.01", "5:30.0"},
 };
 // The fixed per-frame order, as indices into the timeline: DoF, abstract I, abstract III,
 // greeting, abstract II, planet tree, planet water.

@@ -34,18 +34,45 @@ TEST(CaptureOptions, DefaultsCoverTheWholeShowAtSixtyFps) {
   EXPECT_FALSE(o.singleFrame);
 }
 
-TEST(CaptureOptions, TimesFollowTheShowsRule) {
+TEST(CaptureOptions, TimesAreDecimal) {
   Options o;
-  ASSERT_EQ(Parse({"--from", "1:52.001", "--to=3:20.01", "--out", "v.y4m", "--fps", "25"}, &o), ParseResult::kRun);
-  EXPECT_EQ(o.from, 11201);
+  ASSERT_EQ(Parse({"--from", "0:10.5", "--to=3:20.01", "--out", "v.y4m", "--fps", "25"}, &o), ParseResult::kRun);
+  EXPECT_EQ(o.from, 1050);
   EXPECT_EQ(o.to, 20001);
   EXPECT_EQ(o.fps, 25);
   EXPECT_EQ(o.output, Output::kY4m);
   Options p;
-  ASSERT_EQ(Parse({"--frame", "57.0", "--out", "shot.PNG"}, &p), ParseResult::kRun);
+  ASSERT_EQ(Parse({"--frame", "57", "--out", "shot.PNG"}, &p), ParseResult::kRun);
   EXPECT_EQ(p.to, 5700);
   EXPECT_TRUE(p.singleFrame);
   EXPECT_EQ(p.output, Output::kPngFile);
+}
+
+TEST(CaptureOptions, SceneSetsTheSectionByNumberOrName) {
+  Options byName, byNumber, last, shot;
+  ASSERT_EQ(Parse({"--scene", "greeting", "--out", "d"}, &byName), ParseResult::kRun);
+  ASSERT_EQ(Parse({"--scene=3", "--out", "d"}, &byNumber), ParseResult::kRun);
+  EXPECT_EQ(byName.from, 8001);
+  EXPECT_EQ(byName.to, 11200);
+  EXPECT_EQ(byNumber.from, byName.from);
+  EXPECT_EQ(byNumber.to, byName.to);
+  ASSERT_EQ(Parse({"--scene", "7", "--out", "d"}, &last), ParseResult::kRun);
+  EXPECT_EQ(last.from, 26001);
+  EXPECT_EQ(last.to, 30400) << "clipped to the end of the show";
+  ASSERT_EQ(Parse({"--scene", "abstract1", "--frame", "1:10", "--out", "a.png"}, &shot), ParseResult::kRun);
+  EXPECT_EQ(shot.from, 5700);
+  EXPECT_EQ(shot.to, 7000);
+}
+
+TEST(CaptureOptions, MoreThanTwoDecimalsSuggestTheSceneOption) {
+  Options o;
+  std::string error;
+  EXPECT_EQ(Parse({"--from", "1:20.001", "--out", "d"}, &o, &error), ParseResult::kBadArguments);
+  EXPECT_NE(error.find("--from"), std::string::npos) << error;
+  EXPECT_NE(error.find("--scene"), std::string::npos) << error;
+  RunResult r = RunTool("--to 1:20.001 --out x");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.output.find("--scene"), std::string::npos);
 }
 
 TEST(CaptureOptions, OutputKindsFollowThePath) {
@@ -58,8 +85,7 @@ TEST(CaptureOptions, OutputKindsFollowThePath) {
 }
 
 TEST(CaptureOptions, MalformedTimesAreRefused) {
-  for (const char* t : {"1:20", "abc", "", "1:2x.0", ":20.0", "1:20.", "1:20.100", "-1:00.0", "1:2:3.0",
-                        "12345:00.0"}) {
+  for (const char* t : {"abc", "", "1:2x.0", ":20.0", "1:20.", "-1:00.0", "1:2:3.0", "12345:00.0", "1:60"}) {
     Options o;
     std::string error;
     EXPECT_EQ(Parse({"--from", t, "--out", "d"}, &o, &error), ParseResult::kBadArguments) << t;
@@ -84,6 +110,11 @@ TEST(CaptureOptions, ContradictionsAndMissingValuesAreRefused) {
       {"--bench", "--audio", "a.wav"},
       {"--bench=yes"},
       {"--speed", "2"},
+      {"--scene", "8", "--out", "d"},
+      {"--scene", "nowhere", "--out", "d"},
+      {"--scene", "3", "--from", "1:30", "--out", "d"},  // the scene places the section
+      {"--scene", "3", "--to", "1:30", "--out", "d"},
+      {"--scene", "3", "--frame", "2:00", "--out", "a.png"},  // outside the scene
   };
   for (const auto& args : bad) {
     Options o;
@@ -110,12 +141,13 @@ TEST(CaptureTool, BadArgumentsExitTwoWithTheUsage) {
   RunResult r = RunTool("--fps 0 --out x");
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.output.find("--fps"), std::string::npos);
-  for (const char* option : {"--out", "--frame", "--from", "--to", "--audio", "--bench", "--bench-json", "--data",
-                             "--verbose"})
+  for (const char* option : {"--out", "--frame", "--from", "--to", "--scene", "--audio", "--bench", "--bench-json",
+                             "--data", "--verbose"})
     EXPECT_NE(r.output.find(std::string("  ") + option + " "), std::string::npos) << option;
   RunResult help = RunTool("--help");
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.output.find("usage: tolvane-capture"), std::string::npos);
+  EXPECT_NE(help.output.find("3 greeting"), std::string::npos) << "the scene names are listed";
 }
 
 TEST(CaptureTool, AMissingDataFolderIsABadArgument) {

@@ -7,6 +7,7 @@
 #include "frame_timing.h"
 #include "platform/counter.h"
 #include "sequencing/timer.h"
+#include "show/show_start.h"
 
 using capture::FrameCount;
 using capture::FrameTime;
@@ -137,7 +138,7 @@ TEST(BenchReport, PrintedTimesReadBackAsTheSameTime) {
   for (int32_t t : {0, 1, 99, 100, 5700, 8001, 11201, 20001, 30400}) {
     int32_t back = -1;
     std::string error;
-    ASSERT_TRUE(capture::ReadTimeText(capture::FormatTime(t), &back, &error)) << capture::FormatTime(t);
+    ASSERT_TRUE(MorlenGL::ReadCommandLineTime(capture::FormatTime(t), &back, &error)) << capture::FormatTime(t);
     EXPECT_EQ(back, t) << capture::FormatTime(t);
   }
 }

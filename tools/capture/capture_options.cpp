@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <utility>
 
-#include "sequencing/time_string.h"
+#include "bench_report.h"
+#include "show/show_start.h"
 
 namespace capture {
 
@@ -37,20 +38,6 @@ size_t DigitRun(const std::string& s, size_t pos, size_t limit) {
   return n <= limit ? n : 0;
 }
 
-bool WellFormedTime(const std::string& t) {
-  size_t colon = t.find(':');
-  size_t pos = 0;
-  if (colon != std::string::npos) {
-    if (colon == 0 || DigitRun(t, 0, 4) != colon) return false;
-    pos = colon + 1;
-  }
-  size_t seconds = DigitRun(t, pos, 4);
-  if (seconds == 0 || pos + seconds >= t.size() || t[pos + seconds] != '.') return false;
-  pos += seconds + 1;
-  size_t fraction = DigitRun(t, pos, 3);
-  return fraction > 0 && pos + fraction == t.size() && atoi(t.c_str() + pos) <= 99;
-}
-
 bool ReadFps(const std::string& text, int* fps, std::string* error) {
   size_t digits = DigitRun(text, 0, 4);
   int value = digits == text.size() && digits > 0 ? atoi(text.c_str()) : 0;
@@ -68,9 +55,30 @@ Output OutputKindOf(const std::string& out) {
   return Output::kPngDirectory;
 }
 
+// Which of the options that place the section were given.
+struct Given {
+  bool from = false;
+  bool to = false;
+};
+
+// --scene stands for --from and --to; with --frame, the frame must lie in the scene.
+bool ApplyScene(Options* o, Given given, std::string* error) {
+  if (given.from || given.to) return Fail(error, "--scene sets --from and --to; give either, not both");
+  const MorlenGL::ShowSection section = MorlenGL::SceneSection(o->scene);
+  o->from = section.from;
+  if (!o->singleFrame) {
+    o->to = section.to;
+  } else if (o->to < section.from || o->to > section.to) {
+    return Fail(error, "--frame lies outside scene " + std::to_string(o->scene + 1) + " (" +
+                           FormatTime(section.from) + " to " + FormatTime(section.to) + ")");
+  }
+  return true;
+}
+
 // Everything that is wrong only in combination, after all options are read.
-bool CheckCombination(Options* o, bool toGiven, std::string* error) {
-  if (o->singleFrame && toGiven) return Fail(error, "--frame and --to both end the section; give one");
+bool CheckCombination(Options* o, Given given, std::string* error) {
+  if (o->singleFrame && given.to) return Fail(error, "--frame and --to both end the section; give one");
+  if (o->scene >= 0 && !ApplyScene(o, given, error)) return false;
   if (o->from > kShowEnd) return Fail(error, "--from lies after the end of the show (5:04.0)");
   if (o->singleFrame && o->to > kShowEnd) return Fail(error, "--frame lies after the end of the show (5:04.0)");
   if (o->to < o->from)
@@ -86,20 +94,22 @@ bool CheckCombination(Options* o, bool toGiven, std::string* error) {
   return true;
 }
 
-bool ApplyValue(const std::string& name, const std::string& value, Options* o, bool* toGiven,
-                std::string* error) {
+bool ApplyValue(const std::string& name, const std::string& value, Options* o, Given* given, std::string* error) {
   bool ok = true;
   if (name == "--out") {
     o->out = value;
     o->output = OutputKindOf(value);
   } else if (name == "--frame") {
-    ok = ReadTimeText(value, &o->to, error);
+    ok = MorlenGL::ReadCommandLineTime(value, &o->to, error);
     o->singleFrame = true;
   } else if (name == "--from") {
-    ok = ReadTimeText(value, &o->from, error);
+    ok = MorlenGL::ReadCommandLineTime(value, &o->from, error);
+    given->from = true;
   } else if (name == "--to") {
-    ok = ReadTimeText(value, &o->to, error);
-    *toGiven = true;
+    ok = MorlenGL::ReadCommandLineTime(value, &o->to, error);
+    given->to = true;
+  } else if (name == "--scene") {
+    ok = MorlenGL::FindScene(value, &o->scene, error);
   } else if (name == "--fps") {
     ok = ReadFps(value, &o->fps, error);
   } else if (name == "--audio") {
@@ -115,14 +125,16 @@ bool ApplyValue(const std::string& name, const std::string& value, Options* o, b
 
 }  // namespace
 
-const char* UsageText() {
+std::string UsageText() {
   return "usage: tolvane-capture [options]\n"
          "Runs the show headless, frame by frame at a fixed rate, and records it.\n"
          "  --out PATH        a directory for numbered PNG frames (and loading.png when\n"
          "                    starting at 0), a FILE.y4m, or - for a YUV4MPEG2 stream on stdout\n"
          "  --frame TIME      render up to TIME and write only that frame (--out FILE.png)\n"
-         "  --from TIME       start of the section (default 0:00.0)\n"
-         "  --to TIME         end of the section (default: the end of the show, 5:04.0)\n"
+         "  --from TIME       start of the section (default 0:00)\n"
+         "  --to TIME         end of the section (default: the end of the show, 5:04)\n"
+         "  --scene SCENE     the section SCENE plays (instead of --from and --to; with\n"
+         "                    --frame, from the scene's start to the frame)\n"
          "  --fps N           frames per second of show time (default 60)\n"
          "  --audio FILE.wav  the sound of exactly the captured section\n"
          "  --bench           write no files; print CPU and GPU time per frame and per scene\n"
@@ -130,8 +142,11 @@ const char* UsageText() {
          "  --data DIR        the folder that holds data/ (default: the working directory)\n"
          "  --verbose         print every diagnostic and any OpenGL error after a frame\n"
          "  -h, --help        this text\n"
-         "TIME is [minutes:]seconds.hundredths, as the show writes it (1:52.001); the digits\n"
-         "after the point count whole hundredths, so 1:20.5 is 1:20.05.\n"
+         "TIME is [minutes:]seconds[.fraction] with at most two decimals: 1:20.5 is eighty and a\n"
+         "half seconds, 1:20.01 eighty seconds and one hundredth.\n"
+         "SCENE is 1 to 7 in timeline order, or the scene's name:\n  " +
+         MorlenGL::SceneNameList() +
+         "\n"
          "Exit codes: 0 done, 2 bad arguments, 3 nothing rendered or a file could not be written;\n"
          "the show's own codes pass through (1 no OpenGL 2.1, 99 no framebuffer objects,\n"
          "10 a particle system drawn before its Init).\n";
@@ -142,46 +157,26 @@ void AnchorOutputPaths(Options* o, const std::string& startDir) {
     if (!path->empty() && *path != "-" && (*path)[0] != '/') *path = startDir + "/" + *path;
 }
 
-bool ReadTimeText(const std::string& text, int32_t* hundredths, std::string* error) {
-  if (!WellFormedTime(text)) {
-    *error = "'" + text + "' is not a time such as 1:52.001 or 57.0";
-    return false;
-  }
-  *hundredths = MorlenGL::ParseTimeString(text);
-  return true;
-}
-
 ParseResult ParseArguments(const std::vector<std::string>& args, Options* o, std::string* error) {
-  bool toGiven = false;
+  Given given;
   for (size_t i = 0; i < args.size(); ++i) {
-    std::string name = args[i], value;
-    bool hasInline = false;
-    if (size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-      value = name.substr(eq + 1);
-      name = name.substr(0, eq);
-      hasInline = true;
-    }
+    MorlenGL::OptionWord word = MorlenGL::SplitOption(args[i]);
+    const std::string& name = word.name;
     if (name == "-h" || name == "--help") return ParseResult::kHelp;
-    bool isFlag = name == "--bench" || name == "--verbose";
-    if (isFlag) {
-      if (hasInline) return Bad(error, name + " takes no value");
+    if (name == "--bench" || name == "--verbose") {
+      if (word.hasValue) return Bad(error, name + " takes no value");
       (name == "--bench" ? o->bench : o->verbose) = true;
       continue;
     }
-    static const char* const kValued[] = {"--out", "--frame", "--from", "--to", "--fps",
+    static const char* const kValued[] = {"--out", "--frame", "--from", "--to", "--scene", "--fps",
                                           "--audio", "--bench-json", "--data"};
     bool known = false;
     for (const char* v : kValued) known = known || name == v;
     if (!known) return Bad(error, "unknown option '" + name + "'");
-    if (!hasInline) {
-      if (i + 1 >= args.size()) return Bad(error, name + " needs a value");
-      value = args[++i];
-    }
-    if (value.empty()) return Bad(error, name + " needs a value");
-
-    if (!ApplyValue(name, value, o, &toGiven, error)) return ParseResult::kBadArguments;
+    if (!MorlenGL::TakeValue(args, &i, &word, error)) return ParseResult::kBadArguments;
+    if (!ApplyValue(name, word.value, o, &given, error)) return ParseResult::kBadArguments;
   }
-  return CheckCombination(o, toGiven, error) ? ParseResult::kRun : ParseResult::kBadArguments;
+  return CheckCombination(o, given, error) ? ParseResult::kRun : ParseResult::kBadArguments;
 }
 
 }  // namespace capture

@@ -15,10 +15,12 @@ enum class Output {
   kY4m,           // a path ending in .y4m, or "-" for standard output
 };
 
+// Times are read as ordinary decimals (ReadCommandLineTime), not by the show's text rule.
 struct Options {
   int fps = 60;
   int32_t from = 0;          // hundredths of a second of show time
   int32_t to = kShowEnd;     // the last frame lies at or before it (or is the show's last)
+  int scene = -1;            // --scene: timeline index whose window sets from and to; -1 none
   bool singleFrame = false;  // --frame TIME: `to` is TIME
   Output output = Output::kNone;
   std::string out;
@@ -39,11 +41,6 @@ ParseResult ParseArguments(const std::vector<std::string>& args, Options* option
 void AnchorOutputPaths(Options* options, const std::string& startDir);
 
 // The option list printed with --help and after every bad argument.
-const char* UsageText();
-
-// Accepts "[minutes:]seconds.hundredths" (such as "1:52.001" or "57.0") and reads it with
-// the show's own rule. Texts without the point are refused: the rule would read "1:20"
-// as 80 hundredths, which nobody means on a command line.
-bool ReadTimeText(const std::string& text, int32_t* hundredths, std::string* error);
+std::string UsageText();
 
 }  // namespace capture

@@ -2,10 +2,11 @@
 #pragma once
 #include <cstdint>
 
+#include "show/show_start.h"
+
 namespace capture {
 
-// The application ends the show in the frame whose time reaches 5:04.0.
-constexpr int32_t kShowEnd = 30400;
+using MorlenGL::kShowEnd;
 
 // A counter frequency that one frame step divides exactly: fps * 100 * 1000 counts per
 // second, so a hundredth is 1000 * fps counts and a frame 100000 counts.

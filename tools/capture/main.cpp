@@ -16,7 +16,7 @@ namespace {
 
 int BadArguments(const std::string& why) {
   plat::Report("%s", why.c_str());
-  fputs(capture::UsageText(), stderr);
+  fputs(capture::UsageText().c_str(), stderr);
   return 2;
 }
 
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   std::string error;
   switch (capture::ParseArguments(std::vector<std::string>(argv + 1, argv + argc), &options, &error)) {
     case capture::ParseResult::kHelp:
-      fputs(capture::UsageText(), stdout);
+      fputs(capture::UsageText().c_str(), stdout);
       return 0;
     case capture::ParseResult::kBadArguments:
       return BadArguments(error);

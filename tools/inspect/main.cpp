@@ -18,7 +18,8 @@ int Usage(const char* why) {
           "usage: tolvane-inspect model FILE              materials, objects, groups, bounds (JSON)\n"
           "       tolvane-inspect track FILE [--at T ...] keys, samples, positions at T hundredths\n"
           "       tolvane-inspect image FILE              decoding branch, sizes, alpha (JSON)\n"
-          "       tolvane-inspect time TEXT               hundredths the time-text rule gives\n"
+          "       tolvane-inspect time TEXT               hundredths the show makes of a timeline or\n"
+          "                                               keyframe time text (1:20.5 is 8005)\n"
           "exit codes: 0 success, 1 missing or invalid file, 2 bad arguments\n",
           why);
   return inspect::kBadArguments;
