@@ -4,8 +4,8 @@
 
 namespace MorlenGL {
 
-// Plain record; owners embed it by value. Only its own operations write it,
-// except m_timeShift, which the capture tool sets to start the show later.
+// Plain record; owners embed it by value. Only its own operations write it, except
+// where a show that starts later than 0 shifts its clocks there once, before the first frame.
 struct Timer {
   int64_t m_counter = 0;      // last counter reading
   int64_t m_frequency = 0;    // counts per second

@@ -1,4 +1,10 @@
 // main.cpp -- the show's entry point; the build sets TOLVANE_START_FULLSCREEN for each configuration.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/diagnostics.h"
+#include "show/show_start.h"
 #include "show/tolvane_app.h"
 
 #ifndef TOLVANE_START_FULLSCREEN
@@ -8,4 +14,19 @@
 // The one application object lives for the whole process; it touches no OpenGL until Run.
 static Tolvane g_tolvane;
 
-int main() { return TolvaneMain(g_tolvane, TOLVANE_START_FULLSCREEN != 0); }
+int main(int argc, char** argv) {
+  const std::string program = TOLVANE_START_FULLSCREEN ? "tolvane-fullscreen" : "tolvane";
+  std::string error;
+  switch (MorlenGL::ParseShowArguments({argv + 1, argv + argc}, &g_tolvane.m_startAt, &error)) {
+    case MorlenGL::ShowArguments::kHelp:
+      fputs(MorlenGL::ShowUsage(program).c_str(), stdout);
+      return 0;
+    case MorlenGL::ShowArguments::kBadArguments:
+      plat::Report("%s", error.c_str());
+      fputs(MorlenGL::ShowUsage(program).c_str(), stderr);
+      return 2;
+    case MorlenGL::ShowArguments::kRun:
+      break;
+  }
+  return TolvaneMain(g_tolvane, TOLVANE_START_FULLSCREEN != 0);
+}

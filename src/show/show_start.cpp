@@ -47,6 +47,18 @@ bool ReadFraction(std::string_view rest, const std::string& quoted, int64_t* hun
   return true;
 }
 
+bool ReadStart(const OptionWord& word, int32_t* startAt, std::string* error) {
+  if (word.name == "--scene") {
+    int index = 0;
+    if (!FindScene(word.value, &index, error)) return Fail(error, "--scene: " + *error);
+    *startAt = SceneSection(index).from;
+    return true;
+  }
+  if (!ReadCommandLineTime(word.value, startAt, error)) return Fail(error, "--from: " + *error);
+  if (*startAt > kShowEnd) return Fail(error, "--from lies after the end of the show (5:04.0)");
+  return true;
+}
+
 }  // namespace
 
 OptionWord SplitOption(const std::string& word) {
@@ -110,6 +122,38 @@ std::string SceneNameList() {
   for (int i = 0; i < kSceneCount; ++i)
     list += (i ? ", " : "") + std::to_string(i + 1) + " " + kTimeline[i].name;
   return list;
+}
+
+ShowArguments ParseShowArguments(const std::vector<std::string>& args, int32_t* startAt, std::string* error) {
+  bool given = false;
+  *startAt = 0;
+  for (size_t i = 0; i < args.size(); ++i) {
+    OptionWord word = SplitOption(args[i]);
+    if (word.name == "-h" || word.name == "--help") return ShowArguments::kHelp;
+    if (word.name != "--scene" && word.name != "--from") {
+      *error = "unknown option '" + word.name + "'";
+      return ShowArguments::kBadArguments;
+    }
+    if (!TakeValue(args, &i, &word, error)) return ShowArguments::kBadArguments;
+    if (given) {
+      *error = "give one start: --scene or --from, once";
+      return ShowArguments::kBadArguments;
+    }
+    given = true;
+    if (!ReadStart(word, startAt, error)) return ShowArguments::kBadArguments;
+  }
+  return ShowArguments::kRun;
+}
+
+std::string ShowUsage(const std::string& program) {
+  return "usage: " + program + " [--scene SCENE | --from TIME]\n" +
+         "Plays the show from its beginning, or from a later point with the music there too.\n"
+         "  --scene SCENE   start where a scene starts\n"
+         "  --from TIME     start at TIME\n"
+         "  -h, --help      this text\n"
+         "SCENE is 1 to 7 in timeline order, or the scene's name:\n  " + SceneNameList() + "\n" +
+         "TIME is [minutes:]seconds[.fraction] with at most two decimals, such as 1:20.5.\n"
+         "Escape ends the show, F1 switches between window and full screen.\n";
 }
 
 }  // namespace MorlenGL

@@ -3,15 +3,48 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "assets/geometry.h"
+#include "platform/audio_device.h"
 #include "platform/message_box.h"
 #include "sequencing/time_string.h"
 
 using namespace MorlenGL;
 
 bool g_firstFrame = true;
+
+namespace {
+
+// Hundredths between two frames of a live show that starts later: 60 frames a second, rounded up.
+constexpr int32_t kLiveFrameStep = 2;
+
+// A scene whose window began before `from` has been drawn already in a run from 0, so its
+// clock restarted at the window's start and no restart is pending. Any other scene's clock
+// reads the time since the show began, as in a run from 0 that took no time to load.
+void ShiftSceneClock(cSceneSystem& scene, int32_t from, int32_t previousFrame) {
+  int32_t origin = 0;
+  if (scene.m_startTime < from) {
+    origin = scene.m_startTime;
+    scene.m_restartPending = false;
+  }
+  Timer& clock = scene.m_clock;
+  clock.m_start = clock.m_now - (from - origin);
+  clock.m_elapsed = std::max(0, previousFrame - origin);
+  clock.m_now = clock.m_start + clock.m_elapsed;  // the first tick reads `from` after this step
+}
+
+}  // namespace
+
+void ShiftShowTo(Tolvane& app, int32_t from, int32_t previousFrame) {
+  app.m_clock.m_timeShift = from;
+  app.m_demo.m_clock.m_timeShift = from;
+  for (cSceneSystem* scene : app.m_demo.Scenes()) ShiftSceneClock(*scene, from, previousFrame);
+  const uint32_t music = app.m_demo.m_demoMusic.m_stream;
+  const int rate = plat::AudioStreamRate(music);
+  if (rate > 0) plat::AudioStreamSetPosition(music, int64_t{from} * rate / 100);
+}
 
 int TolvaneMain(Tolvane& app, bool fullscreen) {
   app.m_zNear = 0.1f;
@@ -80,6 +113,8 @@ bool Tolvane::Initialize() {
   ChannelStop(m_loadingMusic);
   // 6.
   m_clock.Restart();
+  // 7. A show asked to start later moves there; its frames are taken to be 1/60 s apart.
+  if (m_startAt > 0) ShiftShowTo(*this, m_startAt, std::max(0, m_startAt - kLiveFrameStep));
   return true;
 }
 

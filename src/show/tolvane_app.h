@@ -21,7 +21,15 @@ class Tolvane : public MorlenGL::cWindowsSystem {
   MorlenGL::Timer m_clock;              // the demo's window (0 to 5:04.0) is tested against it
   MorlenGL::cTextureSystem m_texture;   // the loading picture, later a 2 x 2 white texture
   MorlenGL::cDemoScene m_demo;
+  // Show time of the first frame: 0 plays the show from its beginning. The entry point
+  // sets it before Run (tolvane --scene, --from); Initialize shifts the show there.
+  int32_t m_startAt = 0;
 };
+
+// Starts the show at `from` instead of 0, with the clocks and music a run from 0 would have
+// there, given that its frame before `from` lay at `previousFrame`. Call it after Initialize
+// and before the first frame; the capture tool and the live show share it.
+void ShiftShowTo(Tolvane& app, int32_t from, int32_t previousFrame);
 
 // True until the first frame has been drawn.
 extern bool g_firstFrame;

@@ -59,10 +59,11 @@ class AppTest : public ::testing::Test {
   }
 
   // Runs the application to its end in the working directory `dir`.
-  int RunShow(const std::string& dir, Stepper* stepper) {
+  int RunShow(const std::string& dir, Stepper* stepper, int32_t startAt = 0) {
     ScopedChdir cd(dir);
     g_firstFrame = true;
     auto app = std::make_unique<Tolvane>();
+    app->m_startAt = startAt;
     stepper->app = app.get();
     app->SetBackend(plat::CreateObservedHeadlessBackend(stepper));
     int rc = TolvaneMain(*app, false);
@@ -132,4 +133,12 @@ TEST_F(AppTest, TimeBeforeTheFirstFrameDoesNotShiftTheShow) {
   EXPECT_EQ(stepper.shownTimes[1], 0);
   EXPECT_EQ(stepper.shownTimes[2], 5000);
   EXPECT_EQ(stepper.shownTimes[3], 10000);
+}
+
+TEST_F(AppTest, ShowStartedAtTheLastSceneShowsItFirstAndEndsByItself) {
+  TempDir dir;
+  Stepper stepper;
+  stepper.hundredthsPerFrame = 1600;
+  EXPECT_EQ(RunShow(dir.path(), &stepper, 26001), 0);
+  EXPECT_EQ(stepper.shownTimes, (std::vector<int32_t>{-1, 26001, 27601, 29201, 30801}));
 }

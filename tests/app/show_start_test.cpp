@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "show/show_start.h"
+#include "support/run_program.h"
 
 using namespace MorlenGL;
 
@@ -23,6 +25,10 @@ std::string RefusalOf(const char* text) {
   EXPECT_FALSE(ReadCommandLineTime(text, &t, &error)) << text << " read as " << t;
   EXPECT_EQ(t, -1) << text;
   return error;
+}
+
+testsupport::ProgramRun RunShow(const std::string& program, const std::string& args) {
+  return testsupport::RunBuiltProgram(program, args, "2>&1");
 }
 
 }  // namespace
@@ -64,3 +70,43 @@ TEST(SceneNames, NumbersAndNamesFindTheSameSceneAndWindowsEndWithTheShow) {
   }
 }
 
+TEST(ShowArguments, StartAtASceneOrATimeOrFromTheBeginning) {
+  const std::vector<std::pair<std::vector<std::string>, int32_t>> good = {
+      {{}, 0}, {{"--scene", "7"}, 26001}, {{"--scene=greeting"}, 8001}, {{"--from", "4:20.5"}, 26050},
+      {{"--from=5:04"}, 30400}};
+  for (const auto& [args, start] : good) {
+    int32_t startAt = -1;
+    std::string error;
+    EXPECT_EQ(ParseShowArguments(args, &startAt, &error), ShowArguments::kRun) << testing::PrintToString(args);
+    EXPECT_EQ(startAt, start) << testing::PrintToString(args);
+  }
+  int32_t startAt = 0;
+  std::string error;
+  EXPECT_EQ(ParseShowArguments({"--help"}, &startAt, &error), ShowArguments::kHelp);
+}
+
+TEST(ShowArguments, BadArgumentsAreRefusedWithAReason) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"--from"},          {"--from="},          {"--from", "1:20.001"},       {"--from", "5:04.01"},
+      {"--scene", "8"},    {"--scene", "1", "--from", "0:10"}, {"--from", "1", "--from", "2"}, {"--fullscreen"},
+      {"greeting"}};
+  for (const auto& args : bad) {
+    int32_t startAt = 0;
+    std::string error;
+    EXPECT_EQ(ParseShowArguments(args, &startAt, &error), ShowArguments::kBadArguments)
+        << testing::PrintToString(args);
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(ShowArguments, BothShowsExitTwoWithAUsageLineBeforeOpeningAWindow) {
+  for (const char* program : {"tolvane", "tolvane-fullscreen"}) {
+    testsupport::ProgramRun bad = RunShow(program, "--scene 9");
+    EXPECT_EQ(bad.exitCode, 2) << program;
+    EXPECT_NE(bad.output.find("'9' is no scene"), std::string::npos) << bad.output;
+    EXPECT_NE(bad.output.find(std::string("usage: ") + program + " "), std::string::npos) << bad.output;
+    testsupport::ProgramRun help = RunShow(program, "--help");
+    EXPECT_EQ(help.exitCode, 0) << program;
+    EXPECT_NE(help.output.find("3 greeting"), std::string::npos) << help.output;
+  }
+}

@@ -42,15 +42,6 @@ class CaptureApp final : public Tolvane {
   CaptureSession* session_;
 };
 
-// A clock that has not yet been restarted by its first draw is made to read as if the
-// show had run since 0: the first Update of a later scene then sees the same time and
-// frame step as in a capture from the beginning.
-void AgeClock(MorlenGL::Timer& clock, int32_t from, int32_t previousFrame) {
-  clock.m_start = clock.m_now - from;
-  clock.m_now = clock.m_start + previousFrame;
-  clock.m_elapsed = previousFrame;
-}
-
 std::string CpuModel() {
   std::ifstream in("/proc/cpuinfo");
   for (std::string line; std::getline(in, line);)
@@ -100,17 +91,9 @@ bool CaptureSession::PrepareOutput() {
 
 void CaptureSession::ShowInitialized(Tolvane& app) {
   showStarted_ = true;
-  int32_t from = options_.from;
-  if (from > 0) {
-    app.m_clock.m_timeShift = from;
-    app.m_demo.m_clock.m_timeShift = from;
-    int32_t previous = PreviousFrameTime(from, options_.fps);
-    for (MorlenGL::cSceneSystem* scene : app.m_demo.Scenes())
-      if (scene->m_restartPending) AgeClock(scene->m_clock, from, previous);
-  }
-  plat::AudioStream music = app.m_demo.m_demoMusic.m_stream;
-  int rate = plat::AudioStreamRate(music);
-  if (rate > 0) plat::AudioStreamSetPosition(music, SectionForFrames(from, 0, options_.fps, rate).first);
+  const int32_t from = options_.from;
+  // The live show's own shift, with the frames before `from` on this capture's grid.
+  if (from > 0) ShiftShowTo(app, from, PreviousFrameTime(from, options_.fps));
   GlDescription gl = DescribeGl();
   benchInfo_ = {gl.renderer, gl.vendor, gl.version, CpuModel(), options_.fps, from, options_.to};
 }
