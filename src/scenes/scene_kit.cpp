@@ -22,6 +22,14 @@ void SetSceneLens(Camera& camera) {
   camera.zFar = 10000;
 }
 
+void SetFocus(cDoFShader& dof, const Camera& camera, float distance, float range) {
+  const float zNear = static_cast<float>(camera.zNear), zFar = static_cast<float>(camera.zFar);
+  dof.focusParams[0] = distance;
+  dof.focusParams[1] = range;
+  dof.focusParams[2] = zNear;
+  dof.focusParams[3] = zFar / (zFar - zNear);
+}
+
 void SetSceneState() {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glEnable(GL_DEPTH_TEST);

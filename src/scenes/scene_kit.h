@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "assets/camera.h"
+#include "effects/post_filters.h"
 #include "sequencing/timer.h"
 
 namespace MorlenGL {
@@ -21,6 +22,10 @@ SceneTime ReadSceneTime(const Timer& clock);
 // Every scene camera: 45-degree view, aspect 1 (the square view is stretched over the window),
 // near 0.01, far 10000. Sets the lens only; the caller applies it.
 void SetSceneLens(Camera& camera);
+
+// The depth-of-field filter's focus: distance and range in eye units, then the camera's near plane
+// and far / (far - near), all in single precision.
+void SetFocus(cDoFShader& dof, const Camera& camera, float distance, float range);
 
 // [SECTION] OpenGL steps shared by the scenes
 
