@@ -3,6 +3,8 @@
 
 #include <epoxy/gl.h>
 
+#include <array>
+
 #include "assets/geometry.h"
 #include "scenes/scene_kit.h"
 
@@ -145,7 +147,8 @@ void cPlanetWaterScene::Update() {
   // 5.
   waterShader.timer = t.T;
   // 6.
-  SetFocus(dofShader, camera, 60.0f, 100.0f);
+  const std::array<float, 4> focus = SceneFocusParams(60.0f, 100.0f, camera);
+  for (int i = 0; i < 4; ++i) dofShader.focusParams[i] = focus[i];
   // 7.
   SetOrbitCamera(camera, t.T);
   Apply(camera);
@@ -168,9 +171,9 @@ void cPlanetWaterScene::DrawWorld(int mode) {
   // 5.
   glColor4f(1, 1, 1, 1);
   // 6.
-  DrawPlanet();
+  DrawLit(planetLight, 0.1f, [this] { planetModel.Draw(); });
   // 7.
-  DrawWaterSphere();
+  DrawLit(waterShader, 23.2f, [] { DrawIcosphere(3, 1.0f); });
   // 8.
   if (CageVisible(state)) DrawCage();
   // 9.
@@ -232,27 +235,16 @@ void cPlanetWaterScene::DrawSunRays(float T) {
 }
 
 // The lighting bind leaves the cube-map unit active: the colour map bound there is not sampled.
-void cPlanetWaterScene::DrawPlanet() {
+template <class Program, class Shape>
+void cPlanetWaterScene::DrawLit(Program& program, float scale, Shape shape) {
   LookFrom(camera);
   glPushMatrix();
-  planetLight.Bind(camera);
+  program.Bind(camera);
   planetColour.Bind();
-  glScalef(0.1f, 0.1f, 0.1f);
-  planetModel.Draw();
+  glScalef(scale, scale, scale);
+  shape();
   planetColour.Unbind();
-  planetLight.Unbind();
-  glPopMatrix();
-}
-
-void cPlanetWaterScene::DrawWaterSphere() {
-  LookFrom(camera);
-  glPushMatrix();
-  waterShader.Bind(camera);
-  planetColour.Bind();
-  glScalef(23.2f, 23.2f, 23.2f);
-  DrawIcosphere(3, 1.0f);
-  planetColour.Unbind();
-  waterShader.Unbind();
+  program.Unbind();
   glPopMatrix();
 }
 

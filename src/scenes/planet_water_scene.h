@@ -68,8 +68,8 @@ class cPlanetWaterScene : public cSceneSystem {
   void DrawSkySpheres(float T);
   void DrawSkyRing(float T);
   void DrawSunRays(float T);
-  void DrawPlanet();
-  void DrawWaterSphere();
+  template <class Program, class Shape>
+  void DrawLit(Program& program, float scale, Shape shape);
   void DrawCage();
   void DrawFeathers();
 

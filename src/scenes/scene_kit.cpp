@@ -4,6 +4,7 @@
 #include <epoxy/gl.h>
 
 #include "assets/geometry.h"
+#include "platform/crt_random.h"
 
 namespace MorlenGL {
 
@@ -22,12 +23,17 @@ void SetSceneLens(Camera& camera) {
   camera.zFar = 10000;
 }
 
-void SetFocus(cDoFShader& dof, const Camera& camera, float distance, float range) {
-  const float zNear = static_cast<float>(camera.zNear), zFar = static_cast<float>(camera.zFar);
-  dof.focusParams[0] = distance;
-  dof.focusParams[1] = range;
-  dof.focusParams[2] = zNear;
-  dof.focusParams[3] = zFar / (zFar - zNear);
+std::array<float, 4> SceneFocusParams(float distance, float range, const Camera& camera) {
+  const float n = static_cast<float>(camera.zNear), f = static_cast<float>(camera.zFar);
+  return {distance, range, n, f / (f - n)};
+}
+
+Vec3 RandomVec3Reversed(int modulus, float low) {
+  Vec3 v;
+  v.z = low + plat::RandHundredths(modulus);
+  v.y = low + plat::RandHundredths(modulus);
+  v.x = low + plat::RandHundredths(modulus);
+  return v;
 }
 
 void SetSceneState() {

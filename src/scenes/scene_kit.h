@@ -1,10 +1,10 @@
 // scene_kit.h -- what every scene does the same way: its clock in seconds, the common GL state,
 // program building, the camera's lens, look-at and the full-screen quad.
 #pragma once
+#include <array>
 #include <cstdint>
 
 #include "assets/camera.h"
-#include "effects/post_filters.h"
 #include "sequencing/timer.h"
 
 namespace MorlenGL {
@@ -23,9 +23,13 @@ SceneTime ReadSceneTime(const Timer& clock);
 // near 0.01, far 10000. Sets the lens only; the caller applies it.
 void SetSceneLens(Camera& camera);
 
-// The depth-of-field filter's focus: distance and range in eye units, then the camera's near plane
-// and far / (far - near), all in single precision.
-void SetFocus(cDoFShader& dof, const Camera& camera, float distance, float range);
+// The depth-of-field filter's vSParams: focus distance and range, then the camera's near plane and
+// far / (far - near), all in single precision.
+std::array<float, 4> SceneFocusParams(float distance, float range, const Camera& camera);
+
+// Three of the show's 0.01-step draws, each low + plat::RandHundredths(modulus): the first goes to
+// z and the last to x, the order in which the scenes aim their particle streams.
+Vec3 RandomVec3Reversed(int modulus, float low);
 
 // [SECTION] OpenGL steps shared by the scenes
 

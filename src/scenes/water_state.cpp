@@ -3,8 +3,6 @@
 
 #include <cmath>
 
-#include "platform/crt_random.h"
-
 namespace MorlenGL {
 
 namespace {
@@ -33,13 +31,6 @@ void StepWaterFades(WaterState& s, float dt) {
   if (s.sceneSeconds >= kClosingStart) s.endFade += dt;
 }
 
-Vec3 RandomFeatherAcceleration() {
-  const float r1 = plat::RandHundredths(200) - 0.1f;
-  const float r2 = plat::RandHundredths(200) - 0.1f;
-  const float r3 = plat::RandHundredths(200) - 0.1f;
-  return {r3, r2, r1};
-}
-
 Vec3 FeatherEmitter(float T) {
   return {150 * std::sin(5 * T), 150 * std::sin(T), 150 * std::cos(5 * T)};
 }
@@ -48,7 +39,7 @@ void StepWater(WaterState& s, cFeatherBParticleSystem& feathers, const SceneTime
   // 1 to 3.
   StepWaterFades(s, t.dt);
   // 4. The births of this Update still use the emitter of the previous one.
-  feathers.acceleration = RandomFeatherAcceleration();
+  feathers.acceleration = RandomVec3Reversed(200, -0.1f);
   feathers.drift = {0, 0, 0};
   feathers.Update();
   feathers.emitter = FeatherEmitter(t.T);

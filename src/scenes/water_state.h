@@ -20,13 +20,11 @@ struct WaterState {
 // Steps 1 to 3: scene seconds, scroller, the two fades, the closing image.
 void StepWaterFades(WaterState& s, float dt);
 
-// The feathers' next birth acceleration: three draws r1, r2, r3 given to z, y, x, each -0.1 to 0.09.
-Vec3 RandomFeatherAcceleration();
-
 // Where the feathers are born: a knot around the planet, 150 model units out (30 after the scale).
 Vec3 FeatherEmitter(float T);
 
-// Steps 1 to 4: the fades, then the feathers moved and given their next emitter.
+// Steps 1 to 4: the fades, then the feathers given a random acceleration (each axis -0.1 to 0.09)
+// for their next births, moved, and given their next emitter.
 void StepWater(WaterState& s, cFeatherBParticleSystem& feathers, const SceneTime& t);
 
 // The cage is drawn only while some of it is still black.
