@@ -103,9 +103,9 @@ bool Frames(const FileSink& sink, Typesetter& ts) {
   Rule(og3, 48, 330, 96, pale, 0.7f);
   PaintText(og3, ts, Style(Face::kSerifItalic, 22, Align::kRight), 976, 62, kTitle, kSoft);
   Canvas og4 = Clear(kScreenW, kScreenH);
-  Vignette(og4, 110, 0.55f);
-  PaintText(og4, ts, Style(Face::kSansBold, 34, Align::kCentre, 20), 512, 700, kProgram, kWhiteGlow);
-  PaintText(og4, ts, Style(Face::kSerifItalic, 24), 512, 736, kTitle, kSoft);
+  Vignette(og4, 110, 0.55f);  // at the top: the closing scroller comes up from the bottom
+  PaintText(og4, ts, Style(Face::kSansBold, 34, Align::kCentre, 20), 512, 58, kProgram, kWhiteGlow);
+  PaintText(og4, ts, Style(Face::kSerifItalic, 24), 512, 94, kTitle, kSoft);
   Canvas box = Clear(kScreenW, kScreenH);
   for (int y = 0; y < kScreenH; ++y)
     if (y < 96 || y >= kScreenH - 96)
@@ -185,21 +185,25 @@ bool Greetings(const FileSink& sink, Typesetter& ts) {
 // ---- [scroller] ----
 
 // Drawn 2.08 x 4.87 units, about 1024 x 1805 window pixels from 1024 x 2048 texels: glyphs are
-// set 1.135 times taller so they arrive with their true shape.
+// set 1.135 times taller so they arrive with their true shape. The scroller rises 0.25 units a
+// second from centre -5, its top row starting at the middle of the window. So the upper half stays
+// empty: the credits come up from the bottom edge at about 13 s, reach the logo's title at the top
+// only once the closing image covers it (from 26 s), and the last two lines stand near the top, over
+// the closing image's rings, when the show ends at 44 s.
 bool Scroller(const FileSink& sink, Typesetter& ts) {
   const std::vector<std::pair<int, const char*>> lines = {
-      {2, kProgram}, {1, kTitle}, {0, ""}, {0, "a demo made of numbers"}, {0, "every sound is a sum of sines"},
-      {0, "every planet a field of noise"}, {0, ""}, {2, "CREDITS"}, {0, "code|the Tolvane crew"},
-      {0, "music|Quenmar Vell"}, {0, "models|tolvane-data"}, {0, "skies|tolvane-data"}, {0, ""},
-      {2, "GREETINGS"}, {0, "Halcyon Drift|Nullpoint"}, {0, "Vertex Choir|Mirrorfall"},
-      {0, "Copper Lantern|Sable Orbit"}, {0, "Lumen Cartel|Quiet Static"}, {0, "Paper Moons|Tidewire"}, {0, ""},
-      {1, "the water keeps what the sky lets go"}, {0, ""}, {2, "THE END"}};
+      {0, "a demo made of numbers"}, {0, "every sound is a sum of sines"}, {0, "every planet a field of noise"},
+      {0, ""}, {2, "CREDITS"}, {0, "code|the Tolvane crew"}, {0, "music|Quenmar Vell"},
+      {0, "models|tolvane-data"}, {0, "skies|tolvane-data"}, {0, ""}, {2, "GREETINGS"},
+      {0, "Halcyon Drift|Nullpoint"}, {0, "Vertex Choir|Mirrorfall"}, {0, "Copper Lantern|Sable Orbit"},
+      {0, "Lumen Cartel|Quiet Static"}, {0, "Paper Moons|Tidewire"}, {0, ""},
+      {1, "the water keeps what the sky lets go"}, {0, ""}, {2, "THE END"}, {1, "thank you for watching"}};
   Canvas c = Clear(1024, 2048);
-  float y = 260;
+  float y = 1064;
   for (const auto& [kind, text] : lines) {
-    TextStyle s = kind == 2 ? Style(Face::kSansBold, 64, Align::kCentre, 14)
-                  : kind == 1 ? Style(Face::kSerifItalic, 44)
-                              : Style(Face::kSans, 38);
+    TextStyle s = kind == 2 ? Style(Face::kSansBold, 56, Align::kCentre, 14)
+                  : kind == 1 ? Style(Face::kSerifItalic, 40)
+                              : Style(Face::kSans, 32);
     s.stretchY = 1.135f;
     std::string line = text;
     size_t bar = line.find('|');
@@ -211,7 +215,7 @@ bool Scroller(const FileSink& sink, Typesetter& ts) {
       s.align = Align::kLeft;
       PaintText(c, ts, s, 532, y, line.substr(bar + 1), kSoft);
     }
-    y += kind == 2 ? 96 : 66;
+    y += kind == 2 ? 84 : kind == 1 ? 56 : line.empty() ? 24 : 46;
   }
   return SavePng(sink, "scroller.png", c);
 }
@@ -244,20 +248,18 @@ bool TitleCards(const FileSink& sink, Typesetter& ts) {
   PaintText(loading, ts, card(Face::kSansBold, 96, 12), 512, 400, kProgram, kWhiteGlow);
   PaintText(loading, ts, card(Face::kSerifItalic, 30, 0), 512, 452, kTitle, kSoft);
   PaintText(loading, ts, card(Face::kSansLight, 18, 8), 512, 640, "LOADING", kSoft);
+  // The closing image carries no words: the scroller's last lines stand over it at the end.
   Canvas done = CardBackground(1802);
   done.ForEach([](int x, int y, float* p) {  // three soft rings, the closing image's abstract motif
     float u = float(x) / kScreenW, v = float(y) / kScreenH;
     for (int k = 0; k < 3; ++k) {
-      float d = std::hypot(u - 0.3f - 0.2f * float(k), (v - 0.42f) * 0.75f) - 0.12f - 0.04f * float(k);
+      float d = std::hypot(u - 0.3f - 0.2f * float(k), (v - 0.58f) * 0.75f) - 0.12f - 0.04f * float(k);
       float ring = std::exp(-d * d / 0.00004f) * 0.5f;
       p[0] += ring * 0.9f;
       p[1] += ring * 0.6f;
       p[2] += ring * 0.4f;
     }
   });
-  PaintText(done, ts, Style(Face::kSerif, 54), 512, 560, kTitle, kWhiteGlow);
-  PaintText(done, ts, Style(Face::kSansBold, 30, Align::kCentre, 16), 512, 610, kProgram, kSoft);
-  PaintText(done, ts, Style(Face::kSerifItalic, 28), 512, 690, "thank you for watching", kSoft);
   return SaveJpeg(sink, "loading.jpg", loading) && SaveJpeg(sink, "donetreabstrakt.jpg", done);
 }
 
