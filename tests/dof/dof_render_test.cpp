@@ -9,63 +9,26 @@
 #include <string>
 #include <vector>
 
-#include "platform/counter.h"
-#include "platform/diagnostics.h"
 #include "scenes/dof_scene.h"
-#include "shell/music_track.h"
 #include "support/gl_context.h"
+#include "support/scene_run.h"
 #include "support/temp_dir.h"
 
 using namespace MorlenGL;
 
 namespace {
 
-constexpr int64_t kCountsPerHundredth = 10000;
-
 bool HaveData() { return std::filesystem::exists(std::string(TOLVANE_BINARY_DIR) + "/data/planet01.3ds"); }
 
-void DrainGlErrors() {
-  while (glGetError() != GL_NO_ERROR) {
-  }
-}
+using testsupport::DrainGlErrors;
 
-// The frame loop's part for one scene: clocks advance, Tick, clear, DrawIfActive.
-class SceneRun {
+// The scene inside its window 0:00.0 to 0:57.0, with a steady third spectrum bin.
+class SceneRun : public testsupport::SceneRun<cDoF> {
  public:
-  explicit SceneRun(const std::string& dataParent = TOLVANE_BINARY_DIR) : chdir_(dataParent) {
-    plat::UseVirtualCounter(100 * kCountsPerHundredth, 0);
-    demoClock_ = std::make_unique<Timer>();
-    scene = std::make_unique<cDoF>();
-    music_.m_spectrum[2] = 0.5f;
-    scene->m_music = &music_;
-    scene->m_demoClock = demoClock_.get();
-    scene->m_startTime = 0;
-    scene->m_endTime = 5700;
-    scene->Init();
+  explicit SceneRun(const std::string& dataParent = TOLVANE_BINARY_DIR)
+      : testsupport::SceneRun<cDoF>(5700, dataParent) {
+    music.m_spectrum[2] = 0.5f;
   }
-  ~SceneRun() { plat::UseRealCounter(); }
-
-  void Frame(int32_t stepCs, bool draw = true) {
-    plat::AdvanceVirtualCounter(stepCs * kCountsPerHundredth);
-    demoClock_->Advance();
-    scene->Tick();
-    if (!draw) return;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    scene->DrawIfActive();
-  }
-  // Ticks every tenth of a second up to the scene time `to` (hundredths), drawing from drawFrom on.
-  void RunTo(int32_t to, int32_t drawFrom = 1 << 30) {
-    while (scene->m_clock.m_elapsed + 10 <= to) Frame(10, scene->m_clock.m_elapsed + 10 >= drawFrom);
-  }
-  double Time() const { return scene->m_clock.m_elapsed / 100.0; }
-
-  std::unique_ptr<cDoF> scene;
-
- private:
-  testsupport::ScopedChdir chdir_;
-  std::unique_ptr<Timer> demoClock_;
-  MusicTrack music_;
 };
 
 int Darkest(const testsupport::Rgba& p) { return std::min(p.r, std::min(p.g, p.b)); }
@@ -160,20 +123,14 @@ TEST(DofRenderWithoutData, ReportsEachMissingFileAndDrawsWithoutErrors) {
   REQUIRE_GL();
   DrainGlErrors();
   testsupport::TempDir empty;
-  std::vector<std::string> lines;
-  plat::CaptureDiagnostics(&lines);
-  {
+  const std::vector<std::string> lines = testsupport::DiagnosticsOf([&] {
     SceneRun run(empty.path());
     run.Frame(1);
     run.RunTo(5000, 4990);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-  }
-  plat::CaptureDiagnostics(nullptr);
-  for (const char* name : {"planet01.3ds", "sky_ring.3ds", "specular.jpg", "logo4.png", "dof_kf_pos.dkf"}) {
-    int mentions = 0;
-    for (const std::string& line : lines) mentions += line.find(name) != std::string::npos;
-    EXPECT_EQ(mentions, 1) << name;
-  }
+  });
+  for (const char* name : {"planet01.3ds", "sky_ring.3ds", "specular.jpg", "logo4.png", "dof_kf_pos.dkf"})
+    EXPECT_EQ(testsupport::Mentions(lines, name), 1) << name;
 }
 
 }  // namespace
