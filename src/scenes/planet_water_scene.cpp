@@ -37,7 +37,6 @@ void SetUpLight(Program& program, GLuint colourMap, GLuint normalMap) {
 
 void SetGrey(float level, float alpha) { glColor4f(level, level, level, alpha); }
 
-// Blending on with the given factors.
 void Blend(GLenum source, GLenum destination) {
   glEnable(GL_BLEND);
   glBlendFunc(source, destination);
