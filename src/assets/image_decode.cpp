@@ -93,30 +93,52 @@ bool RunPngDecode(PngJob& job) {
 
 // [SECTION] JPEG --------------------------------------------------------------------------------
 
+// More scans than any real picture carries (they have about ten). Damaged data is decoded on, so
+// without a bound a small file of thousands of repeated scans would keep the decoder busy for
+// minutes over a large picture.
+constexpr int kMaxJpegScans = 500;
+
 struct JpegErrors {
   jpeg_error_mgr manager;  // first, so libjpeg's pointer to it is a pointer to us
   jmp_buf jump;
   char message[JMSG_LENGTH_MAX] = "";
+  char firstWarning[JMSG_LENGTH_MAX] = "";  // libjpeg counts them in manager.num_warnings
+  jpeg_progress_mgr scanGuard{};
 };
 
-void JpegErrorExit(j_common_ptr info) {
-  auto* errors = reinterpret_cast<JpegErrors*>(info->err);
-  info->err->format_message(info, errors->message);
-  longjmp(errors->jump, 1);
+[[noreturn]] void JpegFail(j_common_ptr info) {
+  longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
 }
 
-// libjpeg carries on after damaged data with a warning; a picture with holes is refused instead.
+void JpegErrorExit(j_common_ptr info) {
+  info->err->format_message(info, reinterpret_cast<JpegErrors*>(info->err)->message);
+  JpegFail(info);
+}
+
+// Warnings (level -1) are damage libjpeg decodes past: stray bytes before a marker, a scan cut
+// short (the rest comes out grey). Keep the picture and the first warning; trace levels are noise.
 void JpegMessage(j_common_ptr info, int level) {
-  if (level < 0) JpegErrorExit(info);
+  if (level >= 0) return;
+  auto* errors = reinterpret_cast<JpegErrors*>(info->err);
+  if (info->err->num_warnings++ == 0) info->err->format_message(info, errors->firstWarning);
 }
 
 void JpegSilence(j_common_ptr) {}
+
+void JpegScanGuard(j_common_ptr info) {
+  const auto* decoder = reinterpret_cast<j_decompress_ptr>(info);
+  if (decoder->input_scan_number <= kMaxJpegScans) return;
+  auto* errors = reinterpret_cast<JpegErrors*>(info->err);
+  snprintf(errors->message, sizeof errors->message, "more than %d scans", kMaxJpegScans);
+  JpegFail(info);
+}
 
 // libjpeg reports errors by longjmp: all its calls stay inside this function; the caller owns
 // the decompressor and destroys it whichever way this returns.
 bool RunJpegDecode(jpeg_decompress_struct& info, JpegErrors& errors, FILE* file, Image& image) {
   if (setjmp(errors.jump)) return false;
   jpeg_create_decompress(&info);
+  info.progress = &errors.scanGuard;
   jpeg_stdio_src(&info, file);
   jpeg_read_header(&info, TRUE);
   if (info.image_width > static_cast<unsigned>(kMaxDecodeSide) ||
@@ -233,6 +255,7 @@ bool DecodeJpeg(const std::string& path, Image* out) {
   errors.manager.error_exit = JpegErrorExit;
   errors.manager.emit_message = JpegMessage;
   errors.manager.output_message = JpegSilence;
+  errors.scanGuard.progress_monitor = JpegScanGuard;
   Image image;
   bool ok = false;
   try {
@@ -245,6 +268,11 @@ bool DecodeJpeg(const std::string& path, Image* out) {
     plat::Report("%s: cannot decode picture (%s)", path.c_str(), errors.message);
     return false;
   }
+  const long warnings = errors.manager.num_warnings;
+  if (warnings == 1) plat::Detail("%s: decoded past damage (%s)", path.c_str(), errors.firstWarning);
+  if (warnings > 1)
+    plat::Detail("%s: decoded past damage (%s, and %ld more warnings)", path.c_str(),
+                 errors.firstWarning, warnings - 1);
   *out = std::move(image);
   return true;
 }
@@ -317,12 +345,16 @@ Image PictureTexels(const Image& rgb) {
   return out;
 }
 
+Image PictureTexture(const Image& picture, int maxSize) {
+  const int width = PictureTextureSide(picture.width, maxSize);
+  const int height = PictureTextureSide(picture.height, maxSize);
+  return PictureTexels(Resample(picture, width, height));
+}
+
 bool LoadPictureTexels(const std::string& path, int maxSize, Image* out) {
   Image picture;
   if (!DecodeJpeg(path, &picture)) return false;
-  const int width = PictureTextureSide(picture.width, maxSize);
-  const int height = PictureTextureSide(picture.height, maxSize);
-  *out = PictureTexels(Resample(picture, width, height));
+  *out = PictureTexture(picture, maxSize);
   return true;
 }
 

@@ -25,8 +25,10 @@ constexpr int kMaxDecodeSide = 8192;
 // On failure: one diagnostics line naming `path`, false, `out` untouched.
 bool DecodePng(const std::string& path, Image* out);
 
-// Decodes a baseline or progressive JPEG to RGB, top row first. Damaged data (libjpeg recovers from
-// it with a warning, e.g. a truncated scan) counts as failure. Failure as for DecodePng.
+// Decodes a baseline or progressive JPEG to RGB, top row first. Damage libjpeg decodes past with
+// a warning (stray bytes before a marker; a scan cut short, whose rest comes out grey) still
+// yields the picture, with one diagnostics line in verbose runs. Only what libjpeg cannot decode,
+// or a file of absurdly many scans, fails as DecodePng does.
 bool DecodeJpeg(const std::string& path, Image* out);
 
 // Screen gamma for PNG decoding, from "VIEWING_GAMMA" (unset, unparsable or not positive: 1.0).
@@ -45,8 +47,11 @@ Image Resample(const Image& src, int width, int height);
 // bottom-up, alpha 0 for pure black and 255 for everything else.
 Image PictureTexels(const Image& rgb);
 
-// Decode (by content: JPEG only here), size, stretch and convert in one go; maxSize is the driver's
-// largest texture side. Failure as for DecodeJpeg.
+// A decoded top-down RGB picture as the picture loader uploads it: each side sized by
+// PictureTextureSide against maxSize (the driver's largest texture side), stretched, converted.
+Image PictureTexture(const Image& picture, int maxSize);
+
+// DecodeJpeg, then PictureTexture. Failure as for DecodeJpeg.
 bool LoadPictureTexels(const std::string& path, int maxSize, Image* out);
 
 }  // namespace MorlenGL

@@ -87,7 +87,7 @@ void WritePalettePng(const std::string& path, int width, int height,
 }
 
 void WriteJpeg(const std::string& path, int width, int height, int channels,
-               const std::vector<unsigned char>& pixels) {
+               const std::vector<unsigned char>& pixels, bool progressive) {
   FILE* file = Create(path);
   jpeg_compress_struct info;
   jpeg_error_mgr errors;
@@ -100,6 +100,7 @@ void WriteJpeg(const std::string& path, int width, int height, int channels,
   info.in_color_space = channels == 1 ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, 100, TRUE);
+  if (progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
   while (info.next_scanline < info.image_height) {
     JSAMPROW row = const_cast<unsigned char*>(pixels.data()) +

@@ -22,9 +22,10 @@ void WritePalettePng(const std::string& path, int width, int height,
                      const std::vector<unsigned char>& alphas,
                      const std::vector<unsigned char>& indices);
 
-// A baseline JPEG at quality 100 from RGB (channels 3) or gray (channels 1) rows, top first.
+// A JPEG at quality 100 from RGB (channels 3) or gray (channels 1) rows, top first: baseline,
+// or progressive in libjpeg's standard scan sequence.
 void WriteJpeg(const std::string& path, int width, int height, int channels,
-               const std::vector<unsigned char>& pixels);
+               const std::vector<unsigned char>& pixels, bool progressive = false);
 
 // Collects what the loaders report, for one scope.
 struct CapturedDiagnostics {

@@ -1,6 +1,7 @@
 // image_decode_test.cpp -- PNG and JPEG decoding, power-of-two sizing, resampling, black key.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "assets/image_decode.h"
@@ -205,18 +206,62 @@ TEST(DecodeJpeg, GrayPicturesComeOutRgb) {
   EXPECT_EQ(image.pixels[1], image.pixels[2]);
 }
 
-TEST(DecodeJpeg, BadFilesGiveOneLineNamingTheFile) {
-  TempDir dir;
+// A 64 x 64 picture with detail in every block, so each scan carries data.
+std::string PatternJpeg(const TempDir& dir, const char* name, bool progressive = false) {
   std::vector<unsigned char> pixels(64 * 64 * 3);
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<unsigned char>(i * 13);
-  testimages::WriteJpeg(dir.File("whole.jpg"), 64, 64, 3, pixels);
-  const std::string bytes = testimages::ReadBytes(dir.File("whole.jpg"));
-  WriteFile(dir.File("cut.jpg"), bytes.substr(0, bytes.size() / 2));
+  testimages::WriteJpeg(dir.File(name), 64, 64, 3, pixels, progressive);
+  return testimages::ReadBytes(dir.File(name));
+}
+
+TEST(DecodeJpeg, DecodesPastDamageLibjpegRepairsAndSaysSoOnceWhenVerbose) {
+  TempDir dir;
+  const std::string bytes = PatternJpeg(dir, "whole.jpg");
+  const size_t scan = bytes.find("\xFF\xDA");
+  ASSERT_NE(scan, std::string::npos);
+  // Two stray bytes before the scan marker: the picture is all there.
+  WriteFile(dir.File("stray.jpg"), bytes.substr(0, scan) + "\x12\x34" + bytes.substr(scan));
+  // A scan cut short: the top rows are there, the rest comes out grey.
+  WriteFile(dir.File("short.jpg"), bytes.substr(0, scan + (bytes.size() - scan) / 2));
+  Image whole;
+  ASSERT_TRUE(DecodeJpeg(dir.File("whole.jpg"), &whole));
+
+  struct Case { const char* name; const char* warning; };
+  for (const Case c : {Case{"stray.jpg", "2 extraneous bytes before marker 0xda"},
+                       Case{"short.jpg", "Premature end of JPEG file"}}) {
+    for (const bool verbose : {false, true}) {
+      plat::SetVerbose(verbose);
+      testimages::CapturedDiagnostics diag;
+      Image image;
+      const bool ok = DecodeJpeg(dir.File(c.name), &image);
+      plat::SetVerbose(false);
+      ASSERT_TRUE(ok) << c.name;
+      EXPECT_EQ(image.width, 64);
+      EXPECT_EQ(image.height, 64);
+      if (c.name == std::string("stray.jpg")) EXPECT_EQ(image.pixels, whole.pixels);
+      if (c.name == std::string("short.jpg")) {
+        EXPECT_TRUE(std::equal(whole.pixels.begin(), whole.pixels.begin() + 64 * 3, image.pixels.begin()));
+        EXPECT_NEAR(image.pixels.back(), 128, 2);
+      }
+      ASSERT_EQ(diag.lines.size(), verbose ? 1u : 0u) << c.name;
+      if (verbose) {
+        EXPECT_NE(diag.lines[0].find(c.name), std::string::npos) << diag.lines[0];
+        EXPECT_NE(diag.lines[0].find(c.warning), std::string::npos) << diag.lines[0];
+      }
+    }
+  }
+}
+
+TEST(DecodeJpeg, BadFilesGiveOneLineNamingTheFile) {
+  TempDir dir;
+  const std::string bytes = PatternJpeg(dir, "whole.jpg");
+  WriteFile(dir.File("noscan.jpg"), bytes.substr(0, bytes.find("\xFF\xDA")));
   WriteFile(dir.File("header.jpg"), bytes.substr(0, 100));
   WriteFile(dir.File("empty.jpg"), "");
   WriteFile(dir.File("text.jpg"), "plain words, no markers");
 
-  for (const char* name : {"cut.jpg", "header.jpg", "empty.jpg", "text.jpg", "missing.jpg"}) {
+  plat::SetVerbose(true);  // a refused file gets its one line, not a warning besides
+  for (const char* name : {"noscan.jpg", "header.jpg", "empty.jpg", "text.jpg", "missing.jpg"}) {
     testimages::CapturedDiagnostics diag;
     Image image;
     EXPECT_FALSE(DecodeJpeg(dir.File(name), &image)) << name;
@@ -224,6 +269,35 @@ TEST(DecodeJpeg, BadFilesGiveOneLineNamingTheFile) {
     ASSERT_EQ(diag.lines.size(), 1u) << name;
     EXPECT_NE(diag.lines[0].find(name), std::string::npos) << diag.lines[0];
   }
+  plat::SetVerbose(false);
+}
+
+// Repeated scans are damage libjpeg decodes past, each over the whole picture: a few are
+// decoded (reported once), hundreds are refused rather than keeping the loader busy.
+TEST(DecodeJpeg, RepeatedScansDecodeUntilThereAreFarTooMany) {
+  TempDir dir;
+  const std::string bytes = PatternJpeg(dir, "p.jpg", true);
+  const size_t lastScan = bytes.rfind("\xFF\xDA");
+  const std::string head = bytes.substr(0, lastScan);
+  const std::string scan = bytes.substr(lastScan, bytes.size() - 2 - lastScan);
+  auto repeated = [&](int times) {
+    std::string out = head;
+    for (int i = 0; i < times; ++i) out += scan;
+    return out + "\xFF\xD9";
+  };
+  WriteFile(dir.File("few.jpg"), repeated(4));
+  WriteFile(dir.File("many.jpg"), repeated(600));
+  plat::SetVerbose(true);
+  testimages::CapturedDiagnostics diag;
+  Image few, many;
+  EXPECT_TRUE(DecodeJpeg(dir.File("few.jpg"), &few));
+  EXPECT_FALSE(DecodeJpeg(dir.File("many.jpg"), &many));
+  plat::SetVerbose(false);
+  ASSERT_EQ(diag.lines.size(), 2u);
+  EXPECT_NE(diag.lines[0].find("few.jpg: decoded past damage"), std::string::npos) << diag.lines[0];
+  EXPECT_NE(diag.lines[0].find("more warnings)"), std::string::npos) << diag.lines[0];
+  EXPECT_NE(diag.lines[1].find("many.jpg: cannot decode picture (more than 500 scans)"), std::string::npos)
+      << diag.lines[1];
 }
 
 TEST(LoadPictureTexels, StretchesToPowerOfTwoAndKeysBlack) {

@@ -44,7 +44,7 @@ int InspectImage(const std::string& path) {
     texels = decoded;  // uploaded as decoded
   } else {
     if (!MorlenGL::DecodeJpeg(file, &decoded)) return kBadInput;
-    if (!MorlenGL::LoadPictureTexels(file, kMaxTextureSide, &texels)) return kBadInput;
+    texels = MorlenGL::PictureTexture(decoded, kMaxTextureSide);
   }
   JsonWriter json(stdout);
   json.BeginObject();
