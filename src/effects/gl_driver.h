@@ -1,4 +1,4 @@
-// gl_driver.h -- where the effects read the driver's extension string and entry points; tests swap in fakes.
+// gl_driver.h -- where the effects read the driver's extension string and entry points; tests and tools swap in others.
 #pragma once
 
 namespace MorlenGL {

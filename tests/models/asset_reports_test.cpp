@@ -1,9 +1,12 @@
 // asset_reports_test.cpp -- tolvane-inspect as authors use it: reports, exit codes, usage.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
 
+#include "effects/program_catalog.h"
 #include "support/image_files.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
@@ -111,6 +114,98 @@ TEST(Inspect, ImageReportFollowsTheTextureBranches) {
   testsupport::WriteFile(dir.File("c.png"), "not a png");
   EXPECT_EQ(Inspect("image " + dir.File("c.png")).code, 1);
   EXPECT_EQ(Inspect("image").code, 2);
+}
+
+// Damage libjpeg decodes past loads (said once with --verbose); what it cannot decode does not.
+TEST(Inspect, ImageReportOfAJpegWithStrayBytes) {
+  testsupport::TempDir dir;
+  testimages::WriteJpeg(dir.File("s.jpg"), 40, 24, 3, testimages::Solid(40, 24, 90, 120, 200));
+  const std::string bytes = testimages::ReadBytes(dir.File("s.jpg"));
+  const size_t scan = bytes.find("\xFF\xDA");
+  testsupport::WriteFile(dir.File("stray.jpg"), bytes.substr(0, scan) + "\x01\x02" + bytes.substr(scan));
+  testsupport::WriteFile(dir.File("cut.jpg"), bytes.substr(0, scan));
+  std::string err;
+  Result stray = Inspect("--verbose image " + dir.File("stray.jpg"), &err);
+  EXPECT_EQ(stray.code, 0);
+  EXPECT_TRUE(Has(stray.out, "\"decoded\": {\n    \"width\": 40,\n    \"height\": 24")) << stray.out;
+  EXPECT_EQ(err, "tolvane: " + dir.File("stray.jpg") +
+                     ": decoded past damage (Corrupt JPEG data: 2 extraneous bytes before marker 0xda)\n");
+  err.clear();
+  EXPECT_EQ(Inspect("image " + dir.File("stray.jpg"), &err).code, 0);
+  EXPECT_TRUE(err.empty()) << err;
+  Result cut = Inspect("image " + dir.File("cut.jpg"), &err);
+  EXPECT_EQ(cut.code, 1);
+  EXPECT_TRUE(cut.out.empty());
+  EXPECT_TRUE(Has(err, "cut.jpg: cannot decode picture")) << err;
+}
+
+// The report's sections, one per class, by name.
+std::map<std::string, std::string> ProgramSections(const std::string& out) {
+  std::map<std::string, std::string> sections;
+  for (size_t at = out.find("=== "); at != std::string::npos;) {
+    const size_t next = out.find("\n=== ", at);
+    const size_t nameEnd = out.find('\n', at);
+    const size_t end = next == std::string::npos ? out.size() : next + 1;
+    sections[out.substr(at + 4, nameEnd - at - 4)] = out.substr(at, end - at);
+    at = next == std::string::npos ? next : next + 1;
+  }
+  return sections;
+}
+
+// The uniform line and texts of a section, without what --compile adds and the closing blank line.
+std::string TextsOf(const std::string& section) {
+  return section.substr(0, std::min(section.find("--- vertex compile"), section.rfind("\n\n") + 1));
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST(Inspect, ProgramsPrintEveryClassWithItsTextsAndUniformOrder) {
+  Result all = Inspect("programs");
+  EXPECT_EQ(all.code, 0);
+  auto sections = ProgramSections(all.out);
+  ASSERT_EQ(sections.size(), MorlenGL::ProgramClasses().size());
+  for (const MorlenGL::ProgramClass& c : MorlenGL::ProgramClasses()) {
+    const std::string& section = sections[c.name];
+    EXPECT_TRUE(Has(section, "\n--- vertex program\n#version 120\n")) << c.name;
+    EXPECT_TRUE(Has(section, "\n--- fragment program\n#version 120\n")) << c.name;
+    EXPECT_EQ(Count(section, "#version"), 2u) << c.name << ": one whole text per stage";
+  }
+  EXPECT_TRUE(Has(sections["cDoFShader"], "lookup order: sampler0 blur depth vSParams fDoFAmnt\n"));
+  EXPECT_TRUE(Has(sections["cShaderSystem"], "lookup order: (none)\n"));
+  // The surface programs assemble shared pieces: the whole text is shown, family names first.
+  EXPECT_TRUE(Has(sections["cNPMultiLightShatter"], "Light2Color time\n"));
+  EXPECT_TRUE(Has(sections["cNPMultiLightShatter"], "attribute vec3 Tangent;")) << sections["cNPMultiLightShatter"];
+  EXPECT_TRUE(Has(sections["cDistortShader"], "uniform sampler2D sampler;\n"));
+
+  Result one = Inspect("programs cRingWaveShader");
+  EXPECT_EQ(one.code, 0);
+  EXPECT_EQ(one.out, sections["cRingWaveShader"]);
+  std::string err;
+  EXPECT_EQ(Inspect("programs cNoSuchShader", &err).code, 2);
+  EXPECT_TRUE(Has(err, "cNoSuchShader")) << err;
+  EXPECT_TRUE(Has(err, " cRingWaveShader")) << err;
+  EXPECT_EQ(Inspect("programs a b").code, 2);
+}
+
+TEST(Inspect, ProgramsCompileAndLinkOnTheHeadlessBackend) {
+  const auto listed = ProgramSections(Inspect("programs").out);
+  Result r = Inspect("programs --compile");
+  EXPECT_EQ(r.code, 0) << r.out;
+  const size_t count = MorlenGL::ProgramClasses().size();
+  EXPECT_TRUE(Has(r.out, std::to_string(count) + " of " + std::to_string(count) + " programs linked\n"));
+  const auto compiled = ProgramSections(r.out);
+  ASSERT_EQ(compiled.size(), count);
+  for (const auto& [name, section] : compiled) {
+    EXPECT_TRUE(Has(section, "--- vertex compile: compiled\n")) << section;
+    EXPECT_TRUE(Has(section, "--- fragment compile: compiled\n")) << section;
+    EXPECT_TRUE(Has(section, "--- link: linked\n")) << section;
+    // What reached the real driver is what the listing shows.
+    EXPECT_EQ(TextsOf(section), TextsOf(listed.at(name))) << name;
+  }
 }
 
 TEST(Inspect, TimeAndArguments) {

@@ -1,4 +1,4 @@
-// main.cpp -- tolvane-inspect: shows what the engine makes of an asset file, for authors and tests.
+// main.cpp -- tolvane-inspect: shows what the engine makes of an asset file or of its programs.
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/diagnostics.h"
 #include "reports.h"
 #include "sequencing/time_string.h"
 
@@ -15,12 +16,19 @@ namespace {
 int Usage(const char* why) {
   fprintf(stderr,
           "tolvane-inspect: %s\n"
-          "usage: tolvane-inspect model FILE              materials, objects, groups, bounds (JSON)\n"
+          "usage: tolvane-inspect [--verbose] COMMAND ...\n"
+          "       tolvane-inspect model FILE              materials, objects, groups, bounds (JSON)\n"
           "       tolvane-inspect track FILE [--at T ...] keys, samples, positions at T hundredths\n"
           "       tolvane-inspect image FILE              decoding branch, sizes, alpha (JSON)\n"
           "       tolvane-inspect time TEXT               hundredths the show makes of a timeline or\n"
           "                                               keyframe time text (1:20.5 is 8005)\n"
-          "exit codes: 0 success, 1 missing or invalid file, 2 bad arguments\n",
+          "       tolvane-inspect programs [CLASS] [--compile]\n"
+          "                                  each program class's vertex and fragment texts and\n"
+          "                                  uniform lookups; --compile builds them on the headless\n"
+          "                                  backend and prints the driver's logs\n"
+          "--verbose prints every diagnostic (warnings of damaged files the loaders decode anyway)\n"
+          "exit codes: 0 success, 1 missing or invalid file or a program that did not link,\n"
+          "            2 bad arguments\n",
           why);
   return inspect::kBadArguments;
 }
@@ -49,9 +57,28 @@ int Track(int argc, char** argv) {
   return inspect::InspectTrack(argv[2], times);
 }
 
+int Programs(int argc, char** argv) {
+  std::string className;
+  bool compile = false;
+  for (int i = 2; i < argc; ++i) {
+    if (strcmp(argv[i], "--compile") == 0)
+      compile = true;
+    else if (className.empty() && argv[i][0] != '-')
+      className = argv[i];
+    else
+      return Usage("programs takes one CLASS and --compile");
+  }
+  return inspect::InspectPrograms(className, compile);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && strcmp(argv[1], "--verbose") == 0) {
+    plat::SetVerbose(true);
+    --argc;
+    ++argv;
+  }
   if (argc < 2) return Usage("no subcommand");
   std::string command = argv[1];
   if (command == "model") {
@@ -63,6 +90,7 @@ int main(int argc, char** argv) {
     if (argc != 3) return Usage("image takes exactly one FILE");
     return inspect::InspectImage(argv[2]);
   }
+  if (command == "programs") return Programs(argc, argv);
   if (command == "time") {
     if (argc != 3) return Usage("time takes exactly one TEXT");
     printf("%d\n", MorlenGL::ParseTimeString(argv[2]));
