@@ -101,10 +101,10 @@ void cKeyframeTrack::ReadRecords(std::istream& in) {
 // [section] baking of the table types
 void cKeyframeTrack::Bake(const std::string& name) {
   int32_t last = keys.back().time;
-  if (last > kMaxBakedTime) {
+  if (last > bakeLimit) {
     plat::Report("%s: last key at %d is past %d hundredths; tables stop there", name.c_str(), last,
-                 kMaxBakedTime);
-    last = kMaxBakedTime;
+                 bakeLimit);
+    last = bakeLimit;
   }
   for (int32_t i = 1; i <= last; ++i) {
     mode = keys[current].interpolation;

@@ -27,8 +27,8 @@ struct Keyframe {
   int32_t interpolation = 0;  // of the segment starting here
 };
 
-// Tables are baked one sample per hundredth up to the last key, but never past this
-// (one hour), so a damaged time field cannot ask for billions of samples.
+// Tables are baked one sample per hundredth up to the last key, but never past a track's
+// bakeLimit, one hour unless lowered, so a damaged time field cannot ask for billions of samples.
 constexpr int32_t kMaxBakedTime = 360000;
 
 // Held by value by its scene; clock points at the scene's own m_clock (not owned).
@@ -52,6 +52,9 @@ class cKeyframeTrack {
   std::ifstream file;
   double position[3] = {0, 0, 0};
   bool finished = false;
+  // Read by the bake: the last hundredth a table is baked to. The fuzz harness lowers it so that
+  // far-apart keys do not spend each run filling an hour of samples.
+  int32_t bakeLimit = kMaxBakedTime;
 
  private:
   void ReadRecords(std::istream& in);

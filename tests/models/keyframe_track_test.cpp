@@ -212,12 +212,35 @@ TEST_F(Track, LoadsFromDataPathAndKeepsStreamOpen) {
   EXPECT_TRUE(track.file.is_open());
 }
 
-TEST_F(Track, HugeKeyTimesBakeOnlyUpToTheLimit) {
+TEST_F(Track, TablesBakeUpToOneHourAndNoFurther) {
+  ASSERT_EQ(MorlenGL::kMaxBakedTime, 60 * 60 * 100);
+  ASSERT_EQ(track.bakeLimit, MorlenGL::kMaxBakedTime);
+  // A last key at exactly one hour is baked whole, quietly.
+  ASSERT_TRUE(LoadText("0>0>0>0>4>\n360000>360000>0>0>4>\n"));
+  ASSERT_EQ(track.samples.size(), 359999u);
+  EXPECT_EQ(track.samples.back().time, 359999);
+  EXPECT_NEAR(track.samples.back().x, 359999, 1e-3);
+  EXPECT_TRUE(reports.empty());
+  // One hundredth later, the tables stop at the hour with one line.
+  ASSERT_TRUE(LoadText("0>0>0>0>4>\n360001>360001>0>0>4>\n"));
+  ASSERT_EQ(track.samples.size(), size_t(MorlenGL::kMaxBakedTime));
+  EXPECT_EQ(track.samples.back().time, MorlenGL::kMaxBakedTime);
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find("past 360000 hundredths"), std::string::npos) << reports[0];
+  // Keys at the ends of the 32-bit range: still one hour of samples, then any time is safe.
   ASSERT_TRUE(LoadText("-2147483648>0>0>0>4>\n2147483647>10>0>0>4>\n"));
   EXPECT_EQ(track.samples.size(), size_t(MorlenGL::kMaxBakedTime));
-  ASSERT_EQ(reports.size(), 1u);
   At(2000000000);
   ASSERT_TRUE(LoadText("99999999999:0>0>0>0>3>\n"));
+}
+
+TEST_F(Track, ALoweredBakeLimitStopsTheTablesThere) {
+  track.bakeLimit = 50;
+  ASSERT_TRUE(LoadText(kLinearTable));
+  ASSERT_EQ(track.samples.size(), 50u);
+  EXPECT_NEAR(track.samples.back().x, 5, 1e-9);
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find("past 50 hundredths"), std::string::npos) << reports[0];
 }
 
 }  // namespace
