@@ -249,7 +249,7 @@ void cDoF::DrawSceneContent(int kind) {
   if (kind == kHalfPass || kind == kFullPass) DrawSky();
   // 4.
   if (t.T >= 32) DrawCage();
-  // 5.
+  // 5. Under the look-at the cage step leaves behind: keep it right after step 4.
   if (t.T >= 32 && (kind == kGlowPass || kind == kFullPass)) DrawCurves();
   // 6.
   if (t.T >= 48) DrawBlackSphere(t);
@@ -323,7 +323,9 @@ void cDoF::DrawCage() {
   glBlendFunc(GL_ONE, GL_ONE);
 }
 
-// Each call draws every curve one segment longer; the arrays are never trimmed.
+// Each call draws every curve one segment longer; the arrays are never trimmed. There is no
+// look-at of its own: the curves are placed from the camera look-at that DrawCage leaves on the
+// modelview stack, so they must be drawn right after it, under the same T >= 32 condition.
 void cDoF::DrawCurves() {
   const std::array<Vec3, 4> next = NextTrailDirections(state, state.spinTime);
   glLineWidth(10);

@@ -116,7 +116,15 @@ bool OpeningLogo(const DofState& s, LogoLook* look) {
   if (s.logoCount < 1 || s.logoCount >= 4) return false;
   const float sine = std::sin(s.spinTime);
   const float h = 0.5f - 0.5f * sine;  // 0 at each peak, where the count steps
-  look->logo = s.logoCount <= 1 ? 0 : s.logoCount <= 2 ? 1 : 2;
+  // The last branch cannot be reached behind the guard above; it keeps the chain complete.
+  if (s.logoCount <= 1)
+    look->logo = 0;
+  else if (s.logoCount <= 2)
+    look->logo = 1;
+  else if (s.logoCount <= 3)
+    look->logo = 2;
+  else
+    look->logo = 3;
   look->bloom = 1 - h;
   look->blurFactor = 6 * (sine + 1) + 0.2f;
   look->alpha = h;

@@ -45,10 +45,15 @@ void LookFrom(const Camera& camera);
 void DrawFullScreenQuad(float rotation, bool flipped, float alpha = 1);
 
 // Any shader class: entry points, vertex text, then fragment text and link (with a size where
-// the class takes one). The scenes ignore the results, so a failure leaves fixed-function drawing.
+// the class takes one). The scenes ignore the results, so every step runs whatever the one
+// before returned: without a program the base's steps do nothing, and after a failed vertex
+// compile the fragment program is still compiled and linked (whether it links alone is the
+// driver's decision). A program that does not link leaves fixed-function drawing.
 template <class Program, class... Size>
 void BuildProgram(Program& program, Size... size) {
-  if (program.InitProgram() && program.CompileVertexShader()) program.CompileFragmentShader(size...);
+  program.InitProgram();
+  program.CompileVertexShader();
+  program.CompileFragmentShader(size...);
 }
 
 }  // namespace MorlenGL

@@ -13,6 +13,7 @@
 #include "effects/shader_system.h"
 #include "gl_harness.h"
 #include "platform/diagnostics.h"
+#include "scenes/scene_kit.h"
 #include "support/gl_context.h"
 
 using MorlenGL::cShaderSystem;
@@ -27,6 +28,8 @@ struct FakeDriver {
   std::vector<std::string> missing;        // names that resolve to nullptr
   std::vector<std::string> calls;          // "name arg" per call through the table
   int compileStatus = 1, linkStatus = 1;
+  GLhandleARB failingShader = 0;           // this one shader fails to compile, whatever compileStatus
+
   bool contextCurrent = true;
   GLhandleARB nextHandle = 100;
 };
@@ -49,8 +52,11 @@ void FakeSource(GLhandleARB s, GLsizei n, const GLcharARB**, const GLint* length
   Record("Source " + Str(s) + " " + std::to_string(n) + (lengths ? " lengths" : " nul"));
 }
 void FakeAttach(GLhandleARB p, GLhandleARB s) { Record("Attach " + Str(p) + " " + Str(s)); }
-void FakeParameter(GLhandleARB, GLenum pname, GLint* v) {
-  *v = pname == GL_OBJECT_COMPILE_STATUS_ARB ? fake->compileStatus : fake->linkStatus;
+void FakeParameter(GLhandleARB object, GLenum pname, GLint* v) {
+  if (pname == GL_OBJECT_COMPILE_STATUS_ARB)
+    *v = object == fake->failingShader ? 0 : fake->compileStatus;
+  else
+    *v = fake->linkStatus;
 }
 GLint FakeLocation(GLhandleARB, const GLcharARB* name) {
   Record(std::string("Location ") + name);
@@ -210,6 +216,29 @@ TEST_F(FakeDriverTest, LinkFailureLooksUpNoUniform) {
   EXPECT_EQ(driver.calls.back(), "InfoLog 100 4096");
   EXPECT_EQ(shader.first, -7);
   EXPECT_EQ(shader.second, -7);
+}
+
+// The scenes build every program with all steps whatever each returned.
+TEST_F(FakeDriverTest, SceneBuildRunsEveryStepAfterAFailure) {
+  driver.failingShader = 101;  // the vertex program
+  ProbeShader shader;
+  MorlenGL::BuildProgram(shader);
+  const std::vector<std::string> afterVertex(driver.calls.begin() + 4, driver.calls.end());
+  const std::vector<std::string> expected = {
+      "InfoLog 101 4096",
+      "CreateShader " + Str(GL_FRAGMENT_SHADER_ARB), "Source 102 1 nul", "Compile 102", "Attach 100 102",
+      "BindAttrib 100 " + Str(MorlenGL::kTangentAttribute) + " Tangent", "Link 100",
+      "Location First", "Location Second"};
+  EXPECT_EQ(afterVertex, expected);  // the vertex program is never attached
+
+  // Without shader support there is no program: the compile steps call nothing.
+  driver.extensions.clear();
+  driver.calls.clear();
+  ProbeShader none;
+  MorlenGL::BuildProgram(none);
+  EXPECT_EQ(none.program, 0u);
+  EXPECT_TRUE(driver.calls.empty());
+  EXPECT_EQ(none.first, -7);
 }
 
 // [SECTION] destruction
