@@ -36,10 +36,7 @@ int cDoF::Init() {
   // 9.
   SetSceneState();
   // 10.
-  targetTrack.Load("data\\dof_kf_targ.dkf", KF_COSINE_TABLE);
-  positionTrack.Load("data\\dof_kf_pos.dkf", KF_COSINE_TABLE);
-  targetTrack.clock = &m_clock;
-  positionTrack.clock = &m_clock;
+  LoadCameraTracks(targetTrack, positionTrack, m_clock);
   // 11.
   StartClock();
   return 0;

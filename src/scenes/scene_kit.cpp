@@ -36,6 +36,13 @@ Vec3 RandomVec3Reversed(int modulus, float low) {
   return v;
 }
 
+void LoadCameraTracks(cKeyframeTrack& target, cKeyframeTrack& position, const Timer& clock) {
+  target.Load("data\\dof_kf_targ.dkf", KF_COSINE_TABLE);
+  position.Load("data\\dof_kf_pos.dkf", KF_COSINE_TABLE);
+  target.clock = &clock;
+  position.clock = &clock;
+}
+
 void SetSceneState() {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glEnable(GL_DEPTH_TEST);
@@ -61,10 +68,14 @@ void LookFrom(const Camera& camera) {
 void DrawFullScreenQuad(float rotation, bool flipped, float alpha) {
   glColor4f(1, 1, 1, alpha);
   glLoadIdentity();
+  MultFullScreenQuad(rotation, flipped);
+  DrawQuad();
+}
+
+void MultFullScreenQuad(float rotation, bool flipped) {
   glTranslatef(0, 0, -5);
   glScalef(2.08f, flipped ? -2.08f : 2.08f, 0);
   glRotatef(rotation, 0, 1, 0);
-  DrawQuad();
 }
 
 }  // namespace MorlenGL

@@ -1,10 +1,11 @@
 // scene_kit.h -- what every scene does the same way: its clock in seconds, the common GL state,
-// program building, the camera's lens, look-at and the full-screen quad.
+// program building, the camera's lens, tracks and look-at, and the full-screen quad.
 #pragma once
 #include <array>
 #include <cstdint>
 
 #include "assets/camera.h"
+#include "assets/keyframe_track.h"
 #include "sequencing/timer.h"
 
 namespace MorlenGL {
@@ -31,6 +32,10 @@ std::array<float, 4> SceneFocusParams(float distance, float range, const Camera&
 // z and the last to x, the order in which the scenes aim their particle streams.
 Vec3 RandomVec3Reversed(int modulus, float low);
 
+// The camera's two paths, "data\dof_kf_targ.dkf" then "data\dof_kf_pos.dkf", baked with cosine
+// blending and run on the scene's clock.
+void LoadCameraTracks(cKeyframeTrack& target, cKeyframeTrack& position, const Timer& clock);
+
 // [SECTION] OpenGL steps shared by the scenes
 
 // The state block every scene's Init ends its set-up with.
@@ -43,6 +48,9 @@ void LookFrom(const Camera& camera);
 // vertically for overlay images, whose first row is the top), turned by the scene's rotation.
 // The colour's alpha is the caller's.
 void DrawFullScreenQuad(float rotation, bool flipped, float alpha = 1);
+
+// The same transform multiplied onto the current matrix, for quads that stack on an earlier one.
+void MultFullScreenQuad(float rotation, bool flipped);
 
 // Any shader class: entry points, vertex text, then fragment text and link (with a size where
 // the class takes one). The scenes ignore the results, so every step runs whatever the one
