@@ -3,6 +3,7 @@
 
 #include <cassert>
 #include <cstdlib>
+#include <vector>
 
 #include "effects/gl_driver.h"
 #include "platform/diagnostics.h"
@@ -91,6 +92,28 @@ void cRenderTextureSystem::CopyDepth() {
   // The texture's depth format makes the copy take depth values.
   glBindTexture(GL_TEXTURE_2D, depthTexture);
   glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
+}
+
+// [SECTION] colour copies
+
+GLuint CreateColourCopy(const cRenderTextureSystem& target) {
+  const std::vector<unsigned char> black(static_cast<size_t>(target.width) * target.height * 4, 0);
+  GLuint copy = 0;
+  glGenTextures(1, &copy);
+  glBindTexture(GL_TEXTURE_2D, copy);
+  SetTextureFilters(GL_TEXTURE_2D, GL_LINEAR);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F_ARB, target.width, target.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+               black.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
+  return copy;
+}
+
+void CopyColour(cRenderTextureSystem& target, GLuint copy) {
+  target.Begin();
+  glBindTexture(GL_TEXTURE_2D, copy);
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, target.width, target.height);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  target.End();
 }
 
 // [SECTION] cube map

@@ -57,6 +57,16 @@ constexpr GLenum kCubeFaces[6] = {
     GL_TEXTURE_CUBE_MAP_POSITIVE_X, GL_TEXTURE_CUBE_MAP_NEGATIVE_X, GL_TEXTURE_CUBE_MAP_POSITIVE_Y,
     GL_TEXTURE_CUBE_MAP_NEGATIVE_Y, GL_TEXTURE_CUBE_MAP_POSITIVE_Z, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z};
 
+// [SECTION] colour copies
+
+// A texture of the target's size and colour format, black, linear filtering: a place to keep what
+// the target held, for a pass that shows the target's last image while drawing into it again
+// (sampling a texture that is being drawn into is undefined).
+GLuint CreateColourCopy(const cRenderTextureSystem& target);
+// Copies the target's colour into `copy` (made by CreateColourCopy for this target); the window's
+// framebuffer is bound again afterwards.
+void CopyColour(cRenderTextureSystem& target, GLuint copy);
+
 // Attaches one face (index into kCubeFaces) of the cube's texture as the colour attachment.
 void AttachCubeFace(const cCubeMapping& cube, int face);
 

@@ -166,6 +166,25 @@ TEST_F(RenderTargetTest, CopyDepthTakesTheLowerLeftRegionOfTheWindowDepth) {
   EXPECT_NEAR(Texel(target.depthTexture, 256, 50, 150, GL_DEPTH_COMPONENT)[0], 0.5f, tolerance);
 }
 
+// The copy starts black and keeps the image of the moment it was taken while the target moves on.
+TEST_F(RenderTargetTest, ColourCopyStartsBlackAndKeepsTheTargetsEarlierImage) {
+  cRenderTextureSystem target;
+  target.Create(64, 32, 1);
+  const GLuint copy = MorlenGL::CreateColourCopy(target);
+  EXPECT_EQ(Texel(copy, 64, 63, 31), (std::vector<float>{0, 0, 0, 0}));
+  glClearColor(1, 0.5f, 0.25f, 1);
+  MorlenGL::RenderToTarget(target, [] {});
+  MorlenGL::CopyColour(target, copy);
+  EXPECT_EQ(Integer(GL_FRAMEBUFFER_BINDING_EXT), 0);
+  glClearColor(0, 1, 0, 1);
+  MorlenGL::RenderToTarget(target, [] {});
+  glClearColor(0, 0, 0, 0);
+  EXPECT_EQ(Texel(copy, 64, 0, 0), (std::vector<float>{1, 0.5f, 0.25f, 1}));
+  EXPECT_EQ(Texel(copy, 64, 63, 31), (std::vector<float>{1, 0.5f, 0.25f, 1}));
+  EXPECT_EQ(Texel(target.colourTexture, 64, 63, 31), (std::vector<float>{0, 1, 0, 1}));
+  glDeleteTextures(1, &copy);
+}
+
 TEST_F(RenderTargetTest, CreateCubeGivesSixLinearEdgeClampedRgbFacesAndLeavesCubeTexturingOff) {
   cCubeMapping cube;
   ASSERT_TRUE(cube.CreateCube(512, 512));
