@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <vector>
 
 #include "assets/model_3ds.h"
 #include "generated_data.h"
@@ -97,8 +98,8 @@ TEST_F(Models, SizesFitTheScenesThatDrawThem) {
   Extent cave = Measure(Load("cave.3ds"));
   EXPECT_GT(cave.minR * 20, 28);  // the eye reaches ~27 from the centre during the jolt
   Extent meteor = Measure(Load("meteor.3ds"));
-  EXPECT_LT(meteor.maxR * 0.05f, 4);  // well inside the ring of spheres at 5
-  EXPECT_GT(meteor.minR * 0.05f, 1.5f);
+  EXPECT_LT(meteor.maxR * 0.05f, 2);  // the god-ray sphere of radius 2 behind it shows all round
+  EXPECT_GT(meteor.minR * 0.05f, 1.2f);
   Extent wheel = Measure(Load("wheel.3ds"));
   EXPECT_GT(wheel.minR * 0.01f, 0.4f);  // the chrome sphere of radius 0.4 sits in the hub
   Extent tree = Measure(Load("treeballcage.3ds"), 590);
@@ -160,18 +161,36 @@ TEST_F(Models, SkyFacesInwardsAndPlanetsOutwards) {
   }
 }
 
-TEST_F(Models, CrackedMeteorIsTheMeteorInSeparatePieces) {
+// Each piece is a patch of the whole surface moved out as one by the same short offset, so the
+// cracks show as seams.
+TEST_F(Models, CrackedMeteorIsTheMeteorInSeparatePiecesStandingApart) {
   c3DsModelSystem whole = Load("meteor.3ds"), cracked = Load("meteorcrack.3ds");
   ASSERT_GE(cracked.objectCount, 6);
+  const std::vector<float>& corners = whole.objects[0].vertices;
+  auto distanceToWhole = [&](float x, float y, float z) {
+    float best = 1e30f;
+    for (size_t i = 0; i < corners.size(); i += 3)
+      best = std::min(best, std::hypot(x - corners[i], y - corners[i + 1], z - corners[i + 2]));
+    return best;
+  };
   int faces = 0, vertices = 0;
-  std::set<std::tuple<float, float, float>> wholeCorners;
-  for (size_t i = 0; i < whole.objects[0].vertices.size(); i += 3)
-    wholeCorners.insert({whole.objects[0].vertices[i], whole.objects[0].vertices[i + 1], whole.objects[0].vertices[i + 2]});
   for (const MeshObject& o : cracked.objects) {
     faces += o.indexCount / 3;
     vertices += o.vertexCount;
-    for (size_t i = 0; i < o.vertices.size(); i += 3)
-      ASSERT_TRUE(wholeCorners.count({o.vertices[i], o.vertices[i + 1], o.vertices[i + 2]})) << o.name;
+    // The whole's corner that the piece's first corner came from: the one 1.2 away.
+    const float* p = o.vertices.data();
+    size_t from = 0;
+    for (size_t i = 0; i < corners.size(); i += 3) {
+      const float d = std::hypot(p[0] - corners[i], p[1] - corners[i + 1], p[2] - corners[i + 2]);
+      const float best = std::hypot(p[0] - corners[from], p[1] - corners[from + 1], p[2] - corners[from + 2]);
+      if (std::fabs(d - 1.2f) < std::fabs(best - 1.2f)) from = i;
+    }
+    const float shift[3] = {p[0] - corners[from], p[1] - corners[from + 1], p[2] - corners[from + 2]};
+    EXPECT_NEAR(std::hypot(shift[0], shift[1], shift[2]), 1.2f, 1e-3f) << o.name;
+    for (size_t i = 0; i < o.vertices.size(); i += 3) {
+      const float* v = &o.vertices[i];
+      ASSERT_LT(distanceToWhole(v[0] - shift[0], v[1] - shift[1], v[2] - shift[2]), 1e-3f) << o.name;
+    }
   }
   EXPECT_EQ(faces, whole.objects[0].indexCount / 3);
   // Vertices on the cracks exist once per piece, so the pieces can drift apart.

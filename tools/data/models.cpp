@@ -14,7 +14,8 @@
 // | treeballcage   | tree scene: translate (-59,0,0) then scale 0.1    | must surround the tree at the origin   | centred at x = +590, radius 230  |
 // | leaf           | tree scene 0.1 on its curve (256,500,107)...      | eye ~75 from it                        | 60 across -> 6                   |
 // | feather        | tree and water particles, scale 0.2               | spread 30 around the planets           | 15 long -> 3                     |
-// | meteor, crack  | cave scenes, scale 0.05                           | eye circles at 10..14                  | radius 50 -> 2.5                 |
+// | meteor, crack  | cave scenes, scale 0.05                           | eye circles at 10..14; the god-ray     | radius 26..38 -> 1.3..1.9: the   |
+// |                |                                                   | sphere behind it has radius 2          | sphere's rim shows round it      |
 // | cave           | cave scenes, scale 20                             | eye at 10..14, 27 during the jolt      | radius 1.9 -> 38, seen inside    |
 // | wheel          | cave scenes 0.01 at 5 on each axis, facing in     | chrome spheres of radius 0.4 there     | rim 150 -> 1.5, hub hole 45 -> .45|
 // | chains         | cave scenes (loaded, not drawn), as the wheels    |                                        | links 60 long                    |
@@ -156,7 +157,7 @@ static Model TreeBallCage() {
 
 static Mesh MeteorMesh() {
   Mesh mesh{"meteor"};
-  AddSphere(mesh, 96, 48, [](V3 d) { return 50.0f * (0.78f + 0.34f * MeteorHeight(d)); }, false);
+  AddSphere(mesh, 96, 48, [](V3 d) { return 34.0f * (0.78f + 0.34f * MeteorHeight(d)); }, false);
   return mesh;
 }
 
@@ -166,8 +167,10 @@ static Model Meteor() {
 }
 
 // The same surface broken along jagged cells; each shard gets copies of its vertices, so the
-// shatter program's push along the normals opens the cracks.
+// shatter program's push along the normals opens the cracks. Each shard also stands a little out
+// along its cell's direction, so the cracks show as dark seams before anything pushes them.
 static Model MeteorCrack() {
+  constexpr float kSeam = 1.2f;  // model units each shard stands out
   Mesh whole = MeteorMesh();
   Rng rng(404);
   std::vector<V3> seeds;
@@ -184,7 +187,8 @@ static Model MeteorCrack() {
     int idx[3];
     for (int i = 0; i < 3; ++i) {
       int& slot = remap[best][f[size_t(i)]];
-      if (slot < 0) slot = shards[best].AddVertex(whole.positions[f[size_t(i)]], whole.uvs[f[size_t(i)]]);
+      const size_t v = f[size_t(i)];
+      if (slot < 0) slot = shards[best].AddVertex(whole.positions[v] + seeds[best] * kSeam, whole.uvs[v]);
       idx[i] = slot;
     }
     shards[best].AddFace(idx[0], idx[1], idx[2]);
