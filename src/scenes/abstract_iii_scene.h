@@ -1,14 +1,14 @@
-// abstract_iii_scene.h -- abstract scene III.
+// abstract_iii_scene.h -- abstract scene III: the return to the meteor cave (2:56.001 to 3:20.0).
 #pragma once
-#include "sequencing/scene_system.h"
+#include "scenes/meteor_cave_scene.h"
 
 namespace MorlenGL {
 
-class cAbstractIIIScene : public cSceneSystem {
+// No jolt; after 10 s the light swells to full strength whatever the music does; after 22 s the
+// god-ray sphere swells, the cracked meteor bursts and the closing texture comes in upright.
+class cAbstractIIIScene : public cMeteorCaveScene {
  public:
-  int Init() override;
-  void Update() override;
-  void Draw() override;
+  cAbstractIIIScene() : cMeteorCaveScene(kCaveIII) {}
 };
 
 }  // namespace MorlenGL
