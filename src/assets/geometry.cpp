@@ -1,9 +1,10 @@
-// geometry.cpp -- the shared primitives, the line pen and marching cubes, drawn through an emitter.
+// geometry.cpp -- the shared primitives, the prepared sphere, the line pen and marching cubes.
 #include "assets/geometry.h"
 
 #include <epoxy/gl.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <new>
 
@@ -168,6 +169,102 @@ void DrawIcosphere(int depth, float radius, GeometryEmitter& out) {
   for (const auto& f : kIcoFaces)
     EmitSphereTriangle(kIcoVertices[f[0]], kIcoVertices[f[1]], kIcoVertices[f[2]], depth, radius, out);
   out.End();
+}
+
+// [SECTION] Quadric sphere ------------------------------------------------------------------------
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// gluSphere's angle tables: each angle is rounded to a float before its sine and cosine are taken
+// in double precision; the tables round them (or radius times them) to floats where they are used.
+struct AngleTable {
+  std::vector<double> sine, cosine;
+};
+
+AngleTable AngleSteps(double turn, int steps) {
+  AngleTable t;
+  for (int k = 0; k <= steps; ++k) {
+    const float angle = static_cast<float>(turn * k / steps);
+    t.sine.push_back(std::sin(static_cast<double>(angle)));
+    t.cosine.push_back(std::cos(static_cast<double>(angle)));
+  }
+  return t;
+}
+
+float Round(double x) { return static_cast<float>(x); }
+
+// Ring j, slice i. Positions come to a point at the poles; the normals keep the tables' tiny sine of pi.
+SphereVertex RingVertex(const AngleTable& around, const AngleTable& along, double radius, int i, int j) {
+  const int slices = static_cast<int>(around.sine.size()) - 1;
+  const int stacks = static_cast<int>(along.sine.size()) - 1;
+  // The seam repeats the first slice exactly, so the strip closes without a crack.
+  const float sinA = Round(around.sine[i % slices]), cosA = Round(around.cosine[i % slices]);
+  const float ringRadius = (j == 0 || j == stacks) ? 0.0f : Round(radius * along.sine[j]);
+  SphereVertex v{};
+  v.normal[0] = sinA * Round(along.sine[j]);
+  v.normal[1] = cosA * Round(along.sine[j]);
+  v.normal[2] = Round(along.cosine[j]);
+  v.texCoord[0] = 1 - static_cast<float>(i) / static_cast<float>(slices);
+  v.texCoord[1] = 1 - static_cast<float>(j) / static_cast<float>(stacks);
+  v.position[0] = ringRadius * sinA;
+  v.position[1] = ringRadius * cosA;
+  v.position[2] = Round(radius * along.cosine[j]);
+  return v;
+}
+
+}  // namespace
+
+SphereMesh BuildSphereMesh(float radius, int slices, int stacks) {
+  SphereMesh mesh;
+  if (slices < 2 || stacks < 1 || radius < 0) return mesh;
+  mesh.slices = slices;
+  mesh.stacks = stacks;
+  const AngleTable around = AngleSteps(2 * kPi, slices);
+  const AngleTable along = AngleSteps(kPi, stacks);
+  mesh.vertices.reserve(static_cast<size_t>(stacks) * static_cast<size_t>(mesh.StripLength()));
+  for (int j = 0; j < stacks; ++j) {
+    mesh.stripFirst.push_back(static_cast<int32_t>(mesh.vertices.size()));
+    mesh.stripCount.push_back(mesh.StripLength());
+    for (int i = 0; i <= slices; ++i) {
+      mesh.vertices.push_back(RingVertex(around, along, radius, i, j + 1));
+      mesh.vertices.push_back(RingVertex(around, along, radius, i, j));
+    }
+  }
+  return mesh;
+}
+
+void UploadSphereMesh(SphereMesh& mesh) {
+  if (mesh.Empty() || mesh.buffer != 0) return;
+  GLuint buffer = 0;
+  glGenBuffers(1, &buffer);
+  glBindBuffer(GL_ARRAY_BUFFER, buffer);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.vertices.size() * sizeof(SphereVertex)),
+               mesh.vertices.data(), GL_STATIC_DRAW);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  mesh.buffer = buffer;
+}
+
+void DrawSphereMesh(const SphereMesh& mesh) {
+  if (mesh.Empty()) return;
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glBindBuffer(GL_ARRAY_BUFFER, mesh.buffer);
+  // With a buffer bound the pointers are offsets into it.
+  const char* base = mesh.buffer != 0 ? nullptr : reinterpret_cast<const char*>(mesh.vertices.data());
+  const GLsizei stride = sizeof(SphereVertex);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, stride, base + offsetof(SphereVertex, position));
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glNormalPointer(GL_FLOAT, stride, base + offsetof(SphereVertex, normal));
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glTexCoordPointer(2, GL_FLOAT, stride, base + offsetof(SphereVertex, texCoord));
+  glMultiDrawArrays(GL_QUAD_STRIP, mesh.stripFirst.data(), mesh.stripCount.data(), mesh.stacks);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glPopClientAttrib();
+  const SphereVertex& last = mesh.vertices.back();
+  glNormal3fv(last.normal);
+  glTexCoord2fv(last.texCoord);
 }
 
 // [SECTION] Line pen -------------------------------------------------------------------------------

@@ -1,4 +1,4 @@
-// geometry.h -- primitives the scenes share: quad, cube, icosphere, line pen and the iso-surface mesher.
+// geometry.h -- primitives the scenes share: quad, cube, icosphere, quadric sphere, line pen and the iso-surface mesher.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -65,6 +65,44 @@ void DrawCube(GeometryEmitter& out = GlEmitter());
 // the unit sphere), scaled by radius; normal and texture coordinate (x, y) from the unit vertex.
 // 20 * 4^depth triangles; a negative depth counts as 0.
 void DrawIcosphere(int depth, float radius, GeometryEmitter& out = GlEmitter());
+
+// [SECTION] Quadric sphere ----------------------------------------------------------------------------
+
+// One vertex of a prepared sphere, interleaved as it is sent.
+struct SphereVertex {
+  float position[3];
+  float normal[3];
+  float texCoord[2];
+};
+
+// A sphere tessellated once, vertex for vertex as gluSphere sends it with smooth normals, texture
+// coordinates and outward orientation: slices around z, stacks along it from +z down to -z, one quad
+// strip of 2 (slices + 1) vertices per stack (each pair the lower ring first). Owner: whoever draws
+// it holds it by value; `buffer` (a GL buffer name, 0 until uploaded) belongs to the GL context.
+struct SphereMesh {
+  int32_t slices = 0;
+  int32_t stacks = 0;
+  std::vector<SphereVertex> vertices;  // stack after stack
+  std::vector<int32_t> stripFirst;     // first vertex of each strip
+  std::vector<int32_t> stripCount;     // vertices in each strip (all StripLength())
+  uint32_t buffer = 0;
+
+  int32_t StripLength() const { return 2 * (slices + 1); }
+  bool Empty() const { return vertices.empty(); }
+};
+
+// The sphere gluSphere draws for these arguments (its single-precision angle tables included, so the
+// values match to the bit). Fewer than 2 slices, fewer than 1 stack or a negative radius give an
+// empty mesh, as gluSphere draws nothing there.
+SphereMesh BuildSphereMesh(float radius, int slices, int stacks);
+
+// Copies the vertices into a GL buffer once (needs a current context); drawing then reads them from
+// there. Without it the mesh is drawn from memory.
+void UploadSphereMesh(SphereMesh& mesh);
+
+// Sends the mesh as its quad strips. The client array state is left as it was found, and the current
+// normal and texture coordinate end where gluSphere leaves them (its last vertex's).
+void DrawSphereMesh(const SphereMesh& mesh);
 
 // [SECTION] Line pen ---------------------------------------------------------------------------------
 

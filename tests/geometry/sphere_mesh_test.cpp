@@ -1,0 +1,149 @@
+// sphere_mesh_test.cpp -- the prepared sphere: its layout without OpenGL, and vertex for vertex the same as gluSphere.
+#include <epoxy/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "assets/geometry.h"
+#include "support/gl_context.h"
+
+using namespace MorlenGL;
+
+namespace {
+
+TEST(SphereMesh, QuadStripsFromPoleToPoleWithGluTextureCoordinates) {
+  const float r = 5;
+  const SphereMesh mesh = BuildSphereMesh(r, 8, 4);
+  ASSERT_EQ(mesh.vertices.size(), 4u * 18u);
+  for (int j = 0; j < 4; ++j)
+    for (int i = 0; i <= 8; ++i) {
+      SCOPED_TRACE(testing::Message() << "stack " << j << " slice " << i);
+      const SphereVertex& low = mesh.vertices[j * 18 + 2 * i];
+      const SphereVertex& high = mesh.vertices[j * 18 + 2 * i + 1];
+      // Each pair: the ring further down z first, then the ring above it.
+      EXPECT_LT(low.position[2], high.position[2]);
+      EXPECT_FLOAT_EQ(high.texCoord[1], 1 - j / 4.0f);
+      EXPECT_FLOAT_EQ(low.texCoord[1], 1 - (j + 1) / 4.0f);
+      EXPECT_FLOAT_EQ(low.texCoord[0], 1 - i / 8.0f);
+      for (const SphereVertex* v : {&low, &high}) {
+        const float* p = v->position;
+        EXPECT_NEAR(std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]), r, 1e-5f);
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(v->normal[k] * r, p[k], 1e-5f);
+      }
+    }
+  // Slice 0 points along +y and a quarter turn along +x, where s is already down to 0.75.
+  EXPECT_NEAR(mesh.vertices[18 + 0].position[1], r * std::sin(3.14159265f / 2), 1e-5f);
+  EXPECT_NEAR(mesh.vertices[18 + 4].position[0], r * std::sin(3.14159265f / 2), 1e-5f);
+  EXPECT_FLOAT_EQ(mesh.vertices[18 + 4].texCoord[0], 0.75f);
+  // Both poles are single points; the seam repeats the first slice to the bit.
+  EXPECT_EQ(mesh.vertices[1].position[0], 0.0f);
+  EXPECT_EQ(mesh.vertices[1].position[2], r);
+  EXPECT_EQ(mesh.vertices[3 * 18 + 16].position[1], 0.0f);
+  EXPECT_EQ(mesh.vertices[3 * 18 + 16].position[2], -r);
+  EXPECT_EQ(std::memcmp(mesh.vertices[16].position, mesh.vertices[0].position, sizeof(float) * 3), 0);
+
+  // What gluSphere refuses to draw gives nothing.
+  EXPECT_TRUE(BuildSphereMesh(1, 1, 4).Empty());
+  EXPECT_TRUE(BuildSphereMesh(1, 8, 0).Empty());
+  EXPECT_TRUE(BuildSphereMesh(-1, 8, 4).Empty());
+}
+
+// Every vertex OpenGL receives (object-space position, normal, texture coordinate), captured with
+// transform feedback so the comparison is to the bit.
+std::vector<float> Received(const std::function<void()>& draw) {
+  static GLuint program = 0;
+  if (program == 0) {
+    const char* text =
+        "#version 120\nvarying vec3 p; varying vec3 n; varying vec2 t;\n"
+        "void main() { p = gl_Vertex.xyz; n = gl_Normal; t = gl_MultiTexCoord0.xy; gl_Position = vec4(0.0); }\n";
+    const GLuint shader = glCreateShader(GL_VERTEX_SHADER);
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    program = glCreateProgram();
+    glAttachShader(program, shader);
+    const char* names[] = {"p", "n", "t"};
+    glTransformFeedbackVaryings(program, 3, names, GL_INTERLEAVED_ATTRIBS);
+    glLinkProgram(program);
+  }
+  constexpr size_t kCapacity = 8 * 3 * 64 * 64 * 2;
+  GLuint buffer = 0, query = 0;
+  glGenBuffers(1, &buffer);
+  glGenQueries(1, &query);
+  glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, buffer);
+  glBufferData(GL_TRANSFORM_FEEDBACK_BUFFER, kCapacity * sizeof(float), nullptr, GL_STATIC_READ);
+  glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, buffer);
+  glUseProgram(program);
+  glEnable(GL_RASTERIZER_DISCARD);
+  glBeginQuery(GL_TRANSFORM_FEEDBACK_PRIMITIVES_WRITTEN, query);
+  glBeginTransformFeedback(GL_TRIANGLES);
+  draw();
+  glEndTransformFeedback();
+  glEndQuery(GL_TRANSFORM_FEEDBACK_PRIMITIVES_WRITTEN);
+  glDisable(GL_RASTERIZER_DISCARD);
+  glUseProgram(0);
+  GLuint triangles = 0;
+  glGetQueryObjectuiv(query, GL_QUERY_RESULT, &triangles);
+  std::vector<float> out(std::min<size_t>(triangles * 3 * 8, kCapacity));
+  glGetBufferSubData(GL_TRANSFORM_FEEDBACK_BUFFER, 0, static_cast<GLsizeiptr>(out.size() * sizeof(float)), out.data());
+  glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, 0);
+  glDeleteBuffers(1, &buffer);
+  glDeleteQueries(1, &query);
+  return out;
+}
+
+// -1 when a and b hold the same bits, else the first float that differs (a short failure message
+// instead of two hundred thousand numbers).
+long FirstDifference(const std::vector<float>& a, const std::vector<float>& b) {
+  if (a.size() != b.size()) return static_cast<long>(std::min(a.size(), b.size()));
+  for (size_t k = 0; k < a.size(); ++k)
+    if (std::memcmp(&a[k], &b[k], sizeof(float)) != 0) return static_cast<long>(k);
+  return -1;
+}
+
+TEST(SphereMeshOnGl, SendsExactlyWhatGluSphereSends) {
+  REQUIRE_GL();
+  ASSERT_GE(epoxy_gl_version(), 30) << "transform feedback is needed to read back the vertices";
+  GLUquadric* quadric = gluNewQuadric();
+  gluQuadricNormals(quadric, GLU_SMOOTH);
+  gluQuadricTexture(quadric, GL_TRUE);
+  struct Case { float radius; int slices, stacks; };
+  for (const Case c : {Case{1, 64, 64}, Case{5, 64, 64}, Case{2.5f, 7, 5}}) {
+    SCOPED_TRACE(testing::Message() << c.radius << " " << c.slices << "x" << c.stacks);
+    SphereMesh mesh = BuildSphereMesh(c.radius, c.slices, c.stacks);
+    const std::vector<float> glu = Received([&] { gluSphere(quadric, c.radius, c.slices, c.stacks); });
+    ASSERT_EQ(glu.size(), static_cast<size_t>(c.slices * c.stacks * 2 * 3 * 8));
+    EXPECT_EQ(FirstDifference(Received([&] { DrawSphereMesh(mesh); }), glu), -1) << "from memory";
+    UploadSphereMesh(mesh);
+    EXPECT_NE(mesh.buffer, 0u);
+    EXPECT_EQ(FirstDifference(Received([&] { DrawSphereMesh(mesh); }), glu), -1) << "from the buffer";
+    // Both leave the same current normal and texture coordinate behind.
+    float after[2][6];
+    for (int way = 0; way < 2; ++way) {
+      glNormal3f(7, 7, 7);
+      glTexCoord2f(7, 7);
+      Received([&] { way == 0 ? DrawSphereMesh(mesh) : gluSphere(quadric, c.radius, c.slices, c.stacks); });
+      float normal[4], texCoord[4];
+      glGetFloatv(GL_CURRENT_NORMAL, normal);
+      glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
+      std::memcpy(after[way], normal, sizeof(float) * 3);
+      std::memcpy(after[way] + 3, texCoord, sizeof(float) * 2);
+      after[way][5] = 0;
+    }
+    EXPECT_EQ(std::memcmp(after[0], after[1], sizeof(after[0])), 0);
+    EXPECT_NE(after[0][0], 7.0f);
+  }
+  gluDeleteQuadric(quadric);
+  // The client arrays are as they were: off, and no buffer left bound.
+  EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
+  GLint bound = -1;
+  glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &bound);
+  EXPECT_EQ(bound, 0);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+}  // namespace
