@@ -52,11 +52,14 @@ void cFeatherParticleSystem::DrawParticle(Particle& p) {
 
 void cSphereParticleSystem::DrawParticle(Particle& p) {
   BounceSphere(p);
-  // Without a quadric there is nothing to draw with; the bounce still happens.
-  if (quadric == nullptr) return;
+  // Without a mesh or a quadric there is nothing to draw with; the bounce still happens.
+  if (sphereMesh.Empty() && quadric == nullptr) return;
   DrawPlaced(p, [this] {
     glScalef(5, 5, 5);
-    gluSphere(quadric, 1, 64, 64);
+    if (!sphereMesh.Empty())
+      DrawSphereMesh(sphereMesh);
+    else
+      gluSphere(quadric, 1, 64, 64);
   });
 }
 

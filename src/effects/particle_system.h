@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "assets/camera.h"
+#include "assets/geometry.h"
 #include "assets/model_3ds.h"
 #include "sequencing/timer.h"
 
@@ -84,9 +85,12 @@ class cFeatherParticleSystem : public cParticleSystem {
 // The same feathers under the name the orbiting scene uses.
 class cFeatherBParticleSystem : public cFeatherParticleSystem {};
 
+// Each sphere is the radius-1, 64 x 64 quadric sphere scaled by 5: the prepared mesh when the scene
+// has built one (the same vertices, sent from one buffer), else gluSphere on the quadric.
 class cSphereParticleSystem : public cParticleSystem {
  public:
   GLUquadric* quadric = nullptr;  // created and owned by the scene
+  SphereMesh sphereMesh;          // BuildSphereMesh(1, 64, 64), built and uploaded by the scene
   c3DsModelSystem model;          // the scene loads it; the spheres never draw it
   void DrawParticle(Particle& p) override;
 };
