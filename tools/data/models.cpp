@@ -19,7 +19,8 @@
 // | cave           | cave scenes, scale 20                             | eye at 10..14, 27 during the jolt      | radius 1.9 -> 38, seen inside    |
 // | wheel          | cave scenes 0.01 at 5 on each axis, facing in     | chrome spheres of radius 0.4 there     | rim 150 -> 1.5, hub hole 45 -> .45|
 // | chains         | cave scenes (loaded, not drawn), as the wheels    |                                        | links 60 long                    |
-// | pillarroom     | greeting: y -30, 0.05; metaballs: y -10, 0.01     | eye at 40..57 / 8 from the centre      | floor 1500, pillars at 950       |
+// | pillarroom     | greeting: y -30, 0.05; metaballs: y -10, 0.01     | eye at 40..57 / 8 from the centre,     | floor 1500 at -240 -> y -42,     |
+// |                |                                                   | greeting eye and spheres down to -40   | pillars at 950, dais 0 -> -30    |
 // | pillarbitch    | greeting: y -30, 0.05                             | rings at y -10 and +10                 | 1150 tall -> up to y = 27.5      |
 // | credring       | greeting: (0.05,-0.05,0.05) at y +-200            | around the tower (radius 6)            | radius 360, band 140 -> 18 / 7   |
 #include <algorithm>

@@ -65,10 +65,15 @@ Model Chains() {
 
 // ---- [pillared room: floor, dais, twelve fluted columns, architrave and an outer wall] ----
 
+// The floor lies sunk below the tower's footing (y = 0): the greeting orbit dips to y = -40 and its
+// spheres bounce at -38, so a floor at the footing (-30 there) would hide them and put the camera under it.
+constexpr float kSunkFloor = -240;
+
 static void Column(Mesh& mesh, V3 base) {
   auto stone = [](V3 p) { return UV{(p.x + p.z) / 240, p.y / 240}; };
   Mesh parts;
-  parts.AddBox(base + V3{-95, 0, -95}, base + V3{95, 70, 95}, stone);        // plinth
+  parts.AddBox(base + V3{-110, kSunkFloor, -110}, base + V3{110, 0, 110}, stone);  // pedestal
+  parts.AddBox(base + V3{-95, 0, -95}, base + V3{95, 70, 95}, stone);             // plinth
   parts.AddBox(base + V3{-105, 1480, -105}, base + V3{105, 1560, 105}, stone);  // abacus
   for (size_t i = 0; i < parts.positions.size(); ++i) mesh.AddVertex(parts.positions[i], parts.uvs[i]);
   int first = int(mesh.positions.size() - parts.positions.size());
@@ -99,11 +104,14 @@ Model PillarRoom() {
   Mesh floor{"floor"};
   floor.AddGrid(64, 12, [](float s, float t, V3* p, UV* uv) {
     float a = 2 * kPi * s, r = 1500 * t;
-    *p = {r * std::cos(a), 0, -r * std::sin(a)};
+    *p = {r * std::cos(a), kSunkFloor, -r * std::sin(a)};
     *uv = {p->x / 250, p->z / 250};
   }, true);  // facing up
-  // A low round dais that the tower stands on. Lathe profiles keep their outside on the left.
-  AddLathe(floor, {{300, 0}, {300, 40}, {0.01f, 40}}, 48, {}, [](float s, float t) { return UV{s * 6, t}; });
+  // Steps up from the floor to the low round dais that the tower stands on. Lathe profiles keep
+  // their outside on the left.
+  AddLathe(floor, {{480, kSunkFloor}, {480, -160}, {400, -160}, {400, -80}, {340, -80}, {340, 0}, {300, 0},
+                   {300, 40}, {0.01f, 40}},
+           48, {}, [](float s, float t) { return UV{s * 6, t * 4}; });
   Mesh columns{"columns"};
   for (int k = 0; k < 12; ++k) {
     float a = 2 * kPi * float(k) / 12;
@@ -118,7 +126,7 @@ Model PillarRoom() {
   AddLathe(beam, {{rin, lo}, {rout, lo}}, 96, {}, [](float s, float t) { return UV{s * 24, t}; });
   Mesh wall{"wall"};
   // The outer wall, seen from inside, with a cornice; the room is open to the sky.
-  AddLathe(wall, {{1500, 1150}, {1500, 0}}, 96, {}, [](float s, float t) { return UV{s * 20, (1 - t) * 4.6f}; });
+  AddLathe(wall, {{1500, 1150}, {1500, kSunkFloor}}, 96, {}, [](float s, float t) { return UV{s * 20, (1 - t) * 5.5f}; });
   AddLathe(wall, {{1500, 1220}, {1440, 1220}, {1440, 1150}, {1500, 1150}}, 96, {},
            [](float s, float t) { return UV{s * 20, t}; });
   m.objects = {floor, columns, beam, wall};
