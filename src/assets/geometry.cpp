@@ -391,24 +391,64 @@ int PolygoniseCell(const GridPoint* const corners[8], float iso, IsoVertex out[1
   return triangles;
 }
 
-void Polygonise(IsoGrid& grid, float iso, GeometryEmitter& out) {
-  grid.triangleCount = 0;
-  out.Begin(Primitive::Triangles);
+namespace {
+
+// Every surface vertex of the grid at level iso, cell by cell, in emission order; returns the
+// triangle count.
+template <class VertexFn>
+int32_t ForEachSurfaceVertex(const IsoGrid& grid, float iso, VertexFn vertex) {
+  int32_t triangleCount = 0;
   const GridPoint* corners[8];
   IsoVertex vertices[15];
   for (int32_t c = 0; c < grid.cubeCount; ++c) {
     const GridCell& cell = grid.cubes[c];
     for (int k = 0; k < 8; ++k) corners[k] = &grid.points[cell.corner[k]];
     const int triangles = PolygoniseCell(corners, iso, vertices);
-    for (int v = 0; v < 3 * triangles; ++v) {
-      const IsoVertex& iv = vertices[v];
-      out.TexCoord(iv.normal[0], -iv.normal[1]);
-      out.Normal(iv.normal[0], iv.normal[1], iv.normal[2]);
-      out.Vertex(iv.position[0], iv.position[1], iv.position[2]);
-    }
-    grid.triangleCount += triangles;
+    for (int v = 0; v < 3 * triangles; ++v) vertex(vertices[v]);
+    triangleCount += triangles;
   }
+  return triangleCount;
+}
+
+}  // namespace
+
+void Polygonise(IsoGrid& grid, float iso, GeometryEmitter& out) {
+  out.Begin(Primitive::Triangles);
+  grid.triangleCount = ForEachSurfaceVertex(grid, iso, [&out](const IsoVertex& iv) {
+    out.TexCoord(iv.normal[0], -iv.normal[1]);
+    out.Normal(iv.normal[0], iv.normal[1], iv.normal[2]);
+    out.Vertex(iv.position[0], iv.position[1], iv.position[2]);
+  });
   out.End();
+}
+
+// [SECTION] Iso-surface mesh -----------------------------------------------------------------------
+
+void PolygoniseInto(IsoGrid& grid, float iso, IsoMesh& mesh) {
+  mesh.vertices.clear();
+  grid.triangleCount = ForEachSurfaceVertex(grid, iso, [&mesh](const IsoVertex& iv) {
+    mesh.vertices.push_back({{iv.normal[0], -iv.normal[1]},
+                             {iv.normal[0], iv.normal[1], iv.normal[2]},
+                             {iv.position[0], iv.position[1], iv.position[2]}});
+  });
+}
+
+void DrawIsoMesh(const IsoMesh& mesh) {
+  if (mesh.vertices.empty()) {
+    glBegin(GL_TRIANGLES);  // what an empty Polygonise sends
+    glEnd();
+    return;
+  }
+  glClientActiveTexture(GL_TEXTURE0);
+  glInterleavedArrays(GL_T2F_N3F_V3F, 0, mesh.vertices.data());
+  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(mesh.vertices.size()));
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  // Arrays leave the current attributes undefined; later fixed-function drawing may read them.
+  const IsoMeshVertex& last = mesh.vertices.back();
+  glTexCoord2f(last.texCoord[0], last.texCoord[1]);
+  glNormal3f(last.normal[0], last.normal[1], last.normal[2]);
 }
 
 }  // namespace MorlenGL

@@ -169,4 +169,29 @@ int PolygoniseCell(const GridPoint* const corners[8], float iso, IsoVertex out[1
 // (nx, -ny) from its normal, which makes a 2D texture act as an environment map.
 void Polygonise(IsoGrid& grid, float iso, GeometryEmitter& out = GlEmitter());
 
+// [SECTION] Iso-surface mesh ------------------------------------------------------------------------
+
+// One vertex as Polygonise sends it, laid out as GL_T2F_N3F_V3F.
+struct IsoMeshVertex {
+  float texCoord[2];  // (nx, -ny)
+  float normal[3];
+  float position[3];
+};
+
+// One Polygonise kept in memory, for a surface drawn several times at the same level. Held by
+// value by its scene. The vector keeps its capacity, so a rebuild allocates only when the surface
+// outgrows every earlier one.
+struct IsoMesh {
+  std::vector<IsoMeshVertex> vertices;  // three per triangle
+};
+
+// The vertices Polygonise would send, in the same order, into the mesh; sets grid.triangleCount
+// as Polygonise does.
+void PolygoniseInto(IsoGrid& grid, float iso, IsoMesh& mesh);
+
+// The mesh in one draw from client arrays: the same triangles as Polygonise in immediate mode.
+// The current texture coordinate and normal are left at the last vertex's, as immediate mode
+// leaves them.
+void DrawIsoMesh(const IsoMesh& mesh);
+
 }  // namespace MorlenGL
