@@ -3,6 +3,8 @@
 
 #include <epoxy/gl.h>
 
+#include <cmath>
+
 #include "assets/geometry.h"
 #include "platform/crt_random.h"
 
@@ -14,6 +16,10 @@ SceneTime ReadSceneTime(const Timer& clock) {
   t.T = static_cast<float>(t.cs) / 100.0f;
   t.dt = static_cast<float>(clock.m_elapsed - clock.m_lastElapsed) / 100.0f;
   return t;
+}
+
+std::array<float, 2> GodRayCentre(float T) {
+  return {0.5f + 0.01f * (0.5f * std::sin(T) + 0.5f), 0.5f + 0.01f * (0.5f * std::cos(T / 2) + 0.5f)};
 }
 
 void SetSceneLens(Camera& camera) {

@@ -20,6 +20,9 @@ struct SceneTime {
 };
 SceneTime ReadSceneTime(const Timer& clock);
 
+// The radial blur's centre for god rays: a wobble of at most 0.01 about the middle of the picture.
+std::array<float, 2> GodRayCentre(float T);
+
 // Every scene camera: 45-degree view, aspect 1 (the square view is stretched over the window),
 // near 0.01, far 10000. Sets the lens only; the caller applies it.
 void SetSceneLens(Camera& camera);
