@@ -57,7 +57,14 @@ static Model TreeBall() {
                      [](V3 d) { return 200.0f * (1 + 0.06f * (TreeHeight(d) - 0.5f)); }, false);
 }
 
-static Model SkySphere() { return SphereModel("sky", "skybox.png", "sky", 64, 32, [](V3) { return 50.0f; }, true); }
+// PNG skies load with GL_CLAMP, whose linear filter blends the black border in at u = 0 and 1, so
+// the seam would show as a dark meridian. The mapping runs between the outer texel centres of the
+// 1024 x 512 skies instead, and the seam joins the sky's two tiling edges.
+static Model SkySphere() {
+  Model m = SphereModel("sky", "skybox.png", "sky", 64, 32, [](V3) { return 50.0f; }, true);
+  for (UV& uv : m.objects[0].uvs) uv = {(0.5f + uv.u * 1023) / 1024, (0.5f + uv.v * 511) / 512};
+  return m;
+}
 
 static Model SkyRing() {
   Model m{"skyring", "skybox_a.jpg", {}};
