@@ -213,8 +213,7 @@ void cAbstractIIScene::Update() {
   // 12.
   particles.Update();
   // 13.
-  const float zNear = static_cast<float>(camera.zNear), zFar = static_cast<float>(camera.zFar);
-  const float focus[4] = {10, 50, zNear, zFar / (zFar - zNear)};
+  const std::array<float, 4> focus = SceneFocusParams(10, 50, camera);
   for (int i = 0; i < 4; ++i) dofShader.focusParams[i] = focus[i];
 }
 

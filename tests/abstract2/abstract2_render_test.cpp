@@ -5,12 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "assets/geometry.h"
-#include "platform/diagnostics.h"
 #include "scenes/abstract_ii_scene.h"
 #include "support/gl_context.h"
 #include "support/scene_run.h"
@@ -20,6 +20,8 @@ using namespace MorlenGL;
 
 namespace {
 
+bool HaveData() { return std::filesystem::exists(std::string(TOLVANE_BINARY_DIR) + "/data/treball.3ds"); }
+
 // Only the checked frames are drawn; the rest only tick, which keeps all state but what Draw
 // advances (the spiral, the camera's brake).
 class SceneRun : public testsupport::SceneRun<cAbstractIIScene> {
@@ -28,15 +30,21 @@ class SceneRun : public testsupport::SceneRun<cAbstractIIScene> {
       : testsupport::SceneRun<cAbstractIIScene>(6400, dataParent) {}
 
   // One drawn frame; `seen` keeps the camera it was drawn with (Draw sets the next frame's).
-  void Frame(int32_t stepCs) {
-    Tick(stepCs);
+  void DrawnFrame(int32_t stepCs) {
+    Frame(stepCs, false);
     seen = scene->camera;
-    Draw();
+    DrawAgain();
+  }
+  // The frame just drawn, once more without a tick.
+  void DrawAgain() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    scene->DrawIfActive();
   }
   // Ticks every tenth of a second up to just before `at`, then draws the frame at `at`.
   void DrawAt(int32_t at) {
-    while (scene->m_clock.m_elapsed + 20 <= at) Tick(10);
-    Frame(at - scene->m_clock.m_elapsed);
+    while (scene->m_clock.m_elapsed + 20 <= at) Frame(10, false);
+    DrawnFrame(at - scene->m_clock.m_elapsed);
   }
 
   Camera seen;
@@ -137,11 +145,11 @@ Projected NearestBall(const SceneRun& run) {
 class AbstractIIRender : public testing::Test {
  protected:
   void SetUp() override {
-    if (!testsupport::HaveGeneratedData("treball.3ds")) GTEST_SKIP() << "no generated data folder in " << TOLVANE_BINARY_DIR;
+    if (!HaveData()) GTEST_SKIP() << "no generated data folder in " << TOLVANE_BINARY_DIR;
     if (!testsupport::EnsureGlContext()) return;
     testsupport::DrainGlErrors();
     run = std::make_unique<SceneRun>();
-    run->Frame(1);  // the first frame restarts the scene clock
+    run->DrawnFrame(1);  // the first frame restarts the scene clock
   }
   std::unique_ptr<SceneRun> run;
 };
@@ -196,11 +204,11 @@ TEST_F(AbstractIIRender, AtFiveSecondsBallsRoomWaterGodRaysAndCubeMaps) {
   // The same frame again (no tick), meshing once and then in every pass: the same pixels. The cube maps of
   // the frame before feed the first passes (down to rounding in the ball program's mix), so one
   // more draw first makes the two draws' inputs equal.
-  run->Draw();
-  run->Draw();
+  run->DrawAgain();
+  run->DrawAgain();
   const Pixels once = ReadWindow();
   scene.meshOncePerFrame = false;
-  run->Draw();
+  run->DrawAgain();
   const Pixels everyPass = ReadWindow();
   scene.meshOncePerFrame = true;
   EXPECT_TRUE(once.rgba == everyPass.rgba);
@@ -234,8 +242,8 @@ TEST_F(AbstractIIRender, WaterAboveTheEyeAfterTwelveSecondsAndTheFlashAt32) {
 TEST_F(AbstractIIRender, SpiralFrom45SecondsAndBlackAndWhiteAtTheEnd) {
   ASSERT_TRUE(run);
   run->DrawAt(4500);
-  run->Frame(200);
-  run->Frame(200);  // each full-view pass adds 2: the sharp pass drew n = 200 (after the jump)
+  run->DrawnFrame(200);
+  run->DrawnFrame(200);  // each full-view pass adds 2: the sharp pass drew n = 200 (after the jump)
   ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   ASSERT_GE(run->scene->state.spiralTime, 20);
   // The pen's points under the balls' transform and the spiral's turns.
@@ -286,21 +294,15 @@ TEST(AbstractIIRenderWithoutData, ReportsEachMissingFileAndDrawsWithoutErrors) {
   REQUIRE_GL();
   testsupport::DrainGlErrors();
   testsupport::TempDir empty;
-  std::vector<std::string> lines;
-  plat::CaptureDiagnostics(&lines);
-  {
+  const std::vector<std::string> lines = testsupport::DiagnosticsOf([&] {
     SceneRun run(empty.path());
-    run.Frame(1);
+    run.DrawnFrame(1);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     run.DrawAt(4600);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-  }
-  plat::CaptureDiagnostics(nullptr);
-  for (const char* name : {"pillarroom_diff.jpg", "og2.png", "skybox_bonjour.png", "treball.3ds", "pillarroom.3DS"}) {
-    int mentions = 0;
-    for (const std::string& line : lines) mentions += line.find(name) != std::string::npos;
-    EXPECT_EQ(mentions, 1) << name;
-  }
+  });
+  for (const char* name : {"pillarroom_diff.jpg", "og2.png", "skybox_bonjour.png", "treball.3ds", "pillarroom.3DS"})
+    EXPECT_EQ(testsupport::Mentions(lines, name), 1) << name;
 }
 
 }  // namespace
