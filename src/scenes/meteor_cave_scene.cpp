@@ -3,7 +3,6 @@
 
 #include <epoxy/gl.h>
 
-#include <cmath>
 
 #include "assets/geometry.h"
 #include "scenes/scene_kit.h"
@@ -193,8 +192,9 @@ void cMeteorCaveScene::ComposeGodRays(float T) {
   radialBlur.iterations = 100;
   radialBlur.start = 1.0f;
   radialBlur.scale = -state.musicLevel;
-  radialBlur.center[0] = 0.5f + 0.01f * (0.5f * std::sin(T) + 0.5f);
-  radialBlur.center[1] = 0.5f + 0.01f * (0.5f * std::cos(T / 2) + 0.5f);
+  const std::array<float, 2> centre = GodRayCentre(T);
+  radialBlur.center[0] = centre[0];
+  radialBlur.center[1] = centre[1];
   radialBlur.alpha = 1.0f;
   radialBlur.sourceTexture = targetB.colourTexture;
   radialBlur.Bind();
