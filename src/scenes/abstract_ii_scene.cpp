@@ -150,45 +150,39 @@ void cAbstractIIScene::BuildPrograms() {
   BuildProgram(refraction);
 }
 
+// Colour and normal maps, the room's specular map as height and specular map, mixed by r, and the
+// material all three surface programs share.
+void cAbstractIIScene::SetUpSurface(cSurfaceProgram& program, const cTextureSystem& colour,
+                                    const cTextureSystem& normal, float r) {
+  program.colorMapTexture = colour.textureId;
+  program.normalMapTexture = normal.textureId;
+  program.heightMapTexture = roomSpecularTexture.textureId;
+  program.specularMapTexture = roomSpecularTexture2.textureId;
+  program.r = r;
+  program.specPower = 32;
+  program.specOverdrive = 1.0f;
+  program.ai = 0.1f;
+}
+
 void cAbstractIIScene::SetUpPrograms() {
-  roomLight.colorMapTexture = roomColourTexture.textureId;
-  roomLight.normalMapTexture = roomNormalTexture.textureId;
-  roomLight.heightMapTexture = roomSpecularTexture.textureId;
-  roomLight.specularMapTexture = roomSpecularTexture2.textureId;
+  SetUpSurface(roomLight, roomColourTexture, roomNormalTexture, 1.0f);
   SetColour(roomLight.lightPosition, 5, 0, 0);
   SetColour(roomLight.lightColor, 1, 1, 1);
   SetColour(roomLight.light2Color, 1, 1, 1);
-  roomLight.r = 1.0f;
-  roomLight.specPower = 32;
-  roomLight.specOverdrive = 1.0f;
-  roomLight.ai = 0.1f;
   roomLight.fogDensity = state.fogDensity;
   SetColour(roomLight.fogColor, 0, 0, 0);
   roomLight.isUW = state.waterHeight;
 
+  SetUpSurface(ballEnvShader, ballColourTexture, ballNormalTexture, 1.0f);
   ballEnvShader.cubeMapTexture = envCube.colourTexture;
-  ballEnvShader.colorMapTexture = ballColourTexture.textureId;
-  ballEnvShader.normalMapTexture = ballNormalTexture.textureId;
-  ballEnvShader.heightMapTexture = roomSpecularTexture.textureId;
-  ballEnvShader.specularMapTexture = roomSpecularTexture2.textureId;
   SetColour(ballEnvShader.lightPosition, 5, 5, 10);
-  ballEnvShader.r = 1.0f;
-  ballEnvShader.specPower = 32;
-  ballEnvShader.specOverdrive = 1.0f;
-  ballEnvShader.ai = 0.1f;
   ballEnvShader.isUW = state.waterHeight;
   ballEnvShader.fogDensity = state.fogDensity;
   SetColour(ballEnvShader.fogColor, 0, 0, 0);
 
+  SetUpSurface(waterShader, waterColourTexture, waterNormalTexture, 0.25f);
   waterShader.cubeMapTexture = waterCube.colourTexture;
-  waterShader.colorMapTexture = waterColourTexture.textureId;
-  waterShader.normalMapTexture = waterNormalTexture.textureId;
   waterShader.heightMapTexture = heightTexture.textureId;
-  waterShader.specularMapTexture = roomSpecularTexture2.textureId;
-  waterShader.r = 0.25f;
-  waterShader.specPower = 32;
-  waterShader.specOverdrive = 1.0f;
-  waterShader.ai = 0.1f;
   waterShader.fogDensity = state.fogDensity;
   SetColour(waterShader.fogColor, 0, 0, 0);
 

@@ -88,6 +88,7 @@ class cAbstractIIScene : public cSceneSystem {
   void LoadAssets();
   void CreateTargets();
   void BuildPrograms();
+  void SetUpSurface(cSurfaceProgram& program, const cTextureSystem& colour, const cTextureSystem& normal, float r);
   void SetUpPrograms();
   void CreateBlackTexture();
 
