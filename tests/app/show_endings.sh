@@ -6,11 +6,12 @@ show=$1
 how=$2
 title="Quenmar Vell - Orvanth Selune"
 work=$(mktemp -d)
-xpid=0
+xvfb_pid=0
 pid=0
+. "$(dirname "$0")/../support/own_xvfb.sh"
 cleanup() {
   [ "$pid" -ne 0 ] && kill -9 "$pid" 2>/dev/null
-  [ "$xpid" -ne 0 ] && kill "$xpid" 2>/dev/null
+  [ "$xvfb_pid" -ne 0 ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -22,12 +23,8 @@ fail() { echo "FAIL ($how): $*"; echo "--- stderr:"; cat "$work/err" 2>/dev/null
 export SDL_AUDIODRIVER=alsa ALSA_CONFIG_PATH="$work/no-card.conf"
 audio_line="tolvane: no audio device (.*): the music plays silently"
 
-# A server of our own, on a free display, so the test can stop it.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
+# A server of our own, so the test can stop it.
+start_own_xvfb "$work" || fail "Xvfb did not start"
 
 # Job control keeps SIGINT's default disposition: a plain background job would ignore it.
 set -m
@@ -39,7 +36,7 @@ sleep 3  # usually into the show by now; an ending during loading must work all 
 
 start=$(date +%s%N)
 case $how in
-  display-lost) kill "$xpid"; expected_rc=1 ;;
+  display-lost) kill "$xvfb_pid"; expected_rc=1 ;;
   sigint) kill -INT "$pid"; expected_rc=0 ;;
   sigterm) kill -TERM "$pid"; expected_rc=0 ;;
   *) fail "unknown ending '$how'" ;;

@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
 # Opens the SDL window under Xvfb (windowed with F1 twice, then full screen) and expects Escape to end it with 0.
-# Usage: window_under_xvfb.sh TOOL [--inside]; exit 77 when Xvfb or xdotool is missing.
+# Usage: window_under_xvfb.sh TOOL
 set -u
 tool=$1
-if [ "${2:-}" != "--inside" ]; then
-  command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "skipped: needs xvfb-run and xdotool"; exit 77; }
-  exec timeout 140 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$tool" --inside
-fi
-
-log=$(mktemp)
+work=$(mktemp -d)
+log="$work/log"
 pid=0
-fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null; cat "$log"; exit 1; }
+xvfb_pid=0
+. "$(dirname "$0")/../support/own_xvfb.sh"
+cleanup() {
+  [ "$pid" -ne 0 ] && kill -9 "$pid" 2>/dev/null
+  [ "$xvfb_pid" -ne 0 ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; cat "$log"; exit 1; }
 # A key held for a while: the loop reads the held state once per frame.
 press() { xdotool keydown "$1"; sleep 0.3; xdotool keyup "$1"; sleep 0.5; }
 check_size() { xdotool getwindowgeometry "$window" | grep -q "Geometry: 1024x768" || fail "window is not 1024x768 $1"; }
+
+start_own_xvfb "$work" || fail "Xvfb did not start"
 
 start() {
   "$tool" "$@" >"$log" 2>&1 &
@@ -30,6 +36,7 @@ escape_ends_with() {
   kill -0 "$pid" 2>/dev/null && fail "Escape did not end the program"
   wait "$pid"
   local rc=$?
+  pid=0
   cat "$log"
   [ "$rc" -eq 0 ] || fail "exit code $rc"
   grep -q "$1, exit 0" "$log" || fail "expected '$1, exit 0'"
