@@ -50,6 +50,10 @@ class c3DsModelSystem {
   // The same reader over bytes already in memory; name labels the report.
   bool LoadFromMemory(const uint8_t* data, size_t size, const std::string& name);
   void Draw();
+  // Records the faces once in a display list (a context must be current), which Draw replays
+  // from then on instead of sending the arrays again: for models drawn many times a frame, such
+  // as one per particle. Call after Load; the list lives as long as the context.
+  bool Prepare();
 
   int32_t objectCount = 0;
   int32_t materialCount = 0;
@@ -62,4 +66,6 @@ class c3DsModelSystem {
   bool useNormals = true;
   bool visible = true;
   FILE* file = nullptr;  // open only during Load
+  uint32_t drawList = 0;     // set by Prepare
+  bool listNormals = false;  // useNormals when the list was recorded; another value draws the arrays
 };

@@ -1,4 +1,4 @@
-// model_draw_gl_test.cpp -- Draw on the headless context: pixels, array state, the Tangent attribute.
+// model_draw_gl_test.cpp -- Draw on the headless context: pixels, array state, the Tangent attribute, prepared lists.
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
@@ -87,9 +87,8 @@ GLuint Compile(GLenum kind, const char* text) {
   return s;
 }
 
-TEST(ModelDrawGl, TangentArrivesAtItsFixedAttributeLocation) {
-  REQUIRE_GL();
-  ResetState();
+// Shows the Tangent attribute as colour.
+GLuint TangentProgram() {
   const char* vertex =
       "#version 120\n"
       "attribute vec3 Tangent;\n"
@@ -106,17 +105,60 @@ TEST(ModelDrawGl, TangentArrivesAtItsFixedAttributeLocation) {
   glLinkProgram(program);
   GLint linked = 0;
   glGetProgramiv(program, GL_LINK_STATUS, &linked);
-  ASSERT_TRUE(linked);
-  glUseProgram(program);
-  // Without the array the current value (blue) would show.
-  glVertexAttrib3f(MorlenGL::kTangentAttribute, 0, 0, 1);
-  c3DsModelSystem m = LoadModel(CoverFile(true));  // u runs along x: tangent (1, 0, 0)
-  m.Draw();
-  testsupport::Rgba p = testsupport::ReadPixel(512, 384);
-  EXPECT_EQ(p.r, 255);
-  EXPECT_EQ(p.b, 0);
+  EXPECT_TRUE(linked);
+  return program;
+}
+
+// A prepared model replays its own copy of the faces, tangents included: moving the arrays away
+// after Prepare must change nothing.
+TEST(ModelDrawGl, TangentArrivesAtItsFixedAttributeLocationFromArraysAndList) {
+  REQUIRE_GL();
+  GLuint program = TangentProgram();
+  for (bool prepared : {false, true}) {
+    SCOPED_TRACE(prepared);
+    ResetState();
+    glUseProgram(program);
+    // Without the array the current value (blue) would show.
+    glVertexAttrib3f(MorlenGL::kTangentAttribute, 0, 0, 1);
+    c3DsModelSystem m = LoadModel(CoverFile(true));  // u runs along x: tangent (1, 0, 0)
+    if (prepared) {
+      ASSERT_TRUE(m.Prepare());
+      for (float& v : m.objects[0].vertices) v += 100;
+    }
+    m.Draw();
+    testsupport::Rgba p = testsupport::ReadPixel(512, 384);
+    EXPECT_EQ(p.r, 255);
+    EXPECT_EQ(p.b, 0);
+    GLint tangentArray = 1;
+    glGetVertexAttribiv(MorlenGL::kTangentAttribute, GL_VERTEX_ATTRIB_ARRAY_ENABLED, &tangentArray);
+    EXPECT_EQ(tangentArray, 0);
+  }
   glUseProgram(0);
   glDeleteProgram(program);
+}
+
+// The placement fields still move a prepared model, and another useNormals than the list was
+// recorded with draws from the arrays again.
+TEST(ModelDrawGl, PreparedModelKeepsPlacementAndFallsBackToItsArrays) {
+  REQUIRE_GL();
+  ResetState();
+  c3DsModelSystem m = LoadModel(CoverFile(true));
+  ASSERT_TRUE(m.Prepare());
+  m.x = 10;
+  m.Draw();
+  EXPECT_EQ(testsupport::ReadPixel(512, 384).r, 0);
+  m.x = 0;
+  for (float& v : m.objects[0].vertices) v += 100;
+  m.useNormals = false;
+  m.Draw();
+  EXPECT_EQ(testsupport::ReadPixel(512, 384).r, 0);
+  m.useNormals = true;
+  m.Draw();
+  EXPECT_EQ(testsupport::ReadPixel(512, 384).r, 255);
+  GLint depth = 0;
+  glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+  EXPECT_EQ(depth, 1);
+  EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 }  // namespace
