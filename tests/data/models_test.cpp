@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "assets/image_decode.h"
 #include "assets/model_3ds.h"
 #include "generated_data.h"
 
@@ -198,6 +199,33 @@ TEST_F(Models, CrackedMeteorIsTheMeteorInSeparatePiecesStandingApart) {
   EXPECT_EQ(faces, whole.objects[0].indexCount / 3);
   // Vertices on the cracks exist once per piece, so the pieces can drift apart.
   EXPECT_GT(vertices, whole.objects[0].vertexCount + 200);
+}
+
+// The tree scene draws the leaf without blending, so its faces cover the picture's leaf, not the
+// transparent square around it; its shattered cage pushes each vertex by its normal, so each flat
+// strut (four vertices) shares one normal to fly off whole.
+TEST_F(Models, LeafCoversItsPictureOnlyAndCageStrutsMoveWhole) {
+  c3DsModelSystem leaf = Load("leaf.3ds");
+  MorlenGL::Image picture;
+  ASSERT_TRUE(MorlenGL::DecodePng(datatest::Generated().full + "/leaf.png", &picture));
+  ASSERT_EQ(picture.channels, 4);
+  int opaque = 0;
+  for (size_t i = 3; i < picture.pixels.size(); i += 4) opaque += picture.pixels[i] > 128;
+  const MeshObject& card = leaf.objects[0];
+  float area = 0;  // in the picture's mapping space, where the whole picture is 1
+  for (int f = 0; f < card.indexCount; f += 3) {
+    const float* a = &card.texCoords[size_t(card.faceIndices[size_t(f)]) * 2];
+    const float* b = &card.texCoords[size_t(card.faceIndices[size_t(f + 1)]) * 2];
+    const float* c = &card.texCoords[size_t(card.faceIndices[size_t(f + 2)]) * 2];
+    area += std::fabs((b[0] - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (b[1] - a[1])) / 2;
+  }
+  EXPECT_NEAR(area, float(opaque) / float(picture.width * picture.height), 0.03f);
+
+  c3DsModelSystem cage = Load("treeballcage.3ds");
+  const std::vector<float>& n = cage.objects[0].normals;
+  ASSERT_EQ(cage.objects[0].vertexCount % 4, 0);
+  for (size_t i = 0; i < n.size(); i += 12)
+    for (size_t k = 3; k < 12; ++k) ASSERT_NEAR(n[i + k], n[i + k % 3], 1e-5f) << "strut " << i / 12;
 }
 
 TEST_F(Models, StructuresHaveTheirParts) {

@@ -26,4 +26,9 @@ float PlanetHeight(V3 dir);   // planet01, waterplanet and their maps
 float TreeHeight(V3 dir);     // treball canopy
 float MeteorHeight(V3 dir);   // meteor, meteorcrack
 
+// The leaf's outline, shared by leaf.png and leaf.3ds: half the blade's width (the picture's width
+// is 2) at t from the stem (0) to the tip (1), and half the stem's, below t = 0.12.
+float LeafHalfWidth(float t);
+constexpr float kLeafStemHalfWidth = 0.03f;
+
 }  // namespace datagen

@@ -1,4 +1,4 @@
-// heights.cpp -- the height functions that models and their maps share.
+// heights.cpp -- the height functions and outlines that models and their pictures share.
 #include "data_set.h"
 
 #include <algorithm>
@@ -34,6 +34,11 @@ float MeteorHeight(V3 dir) {
     h += 0.12f * std::max(0.0f, 1 - std::fabs(d - 1) / 0.3f);
   }
   return Clamp01(h);
+}
+
+// sin(kPi) is a hair below zero in single precision: clamped, the tip has width 0, not a NaN.
+float LeafHalfWidth(float t) {
+  return 0.62f * std::pow(std::max(0.0f, std::sin(kPi * Clamp01((t - 0.1f) / 0.88f))), 0.9f);
 }
 
 }  // namespace datagen

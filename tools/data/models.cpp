@@ -11,7 +11,8 @@
 // | sky_sphere     | planet (20,-20,20); metaballs 0.2; tree 8; water 8| eye <= 120; metaball eye at 8          | radius 50 -> 1000 / 10 / 400     |
 // | sky_ring       | planet x0.6 / x0.18 of the sky; tree, water 6     | around the eye                         | annulus 30..48 -> 180..288       |
 // | treball        | tree scene 0.1; metaball scene 0.005 x fade       | eye 100 -> 60                          | radius 200 -> 20 / 1             |
-// | treeballcage   | tree scene: translate (-59,0,0) then scale 0.1    | must surround the tree at the origin   | centred at x = +590, radius 230  |
+// | treeballcage   | tree scene: translate (-59,0,0) then scale 0.1    | must surround the tree at the origin   | centred at x = +590, radius 230; |
+// |                | (shattered: each flat strut pushed by its normal) |                                        | flat struts, one normal each     |
 // | leaf           | tree scene 0.1 on its curve (256,500,107)...      | eye ~75 from it                        | 60 across -> 6                   |
 // | feather        | tree and water particles, scale 0.2               | spread 30 around the planets           | 15 long -> 3                     |
 // | meteor, crack  | cave scenes, scale 0.05                           | eye circles at 10..14; the god-ray     | radius 26..38 -> 1.3..1.9: the   |
@@ -139,24 +140,29 @@ static std::vector<std::pair<V3, V3>> GeodesicEdges(int subdivisions) {
   return edges;
 }
 
+// Flat struts along the chords of a geodesic frame, each facing out with four vertices of its own:
+// all normals of a strut agree, so the shatter program, which pushes every vertex by its normal,
+// flings each strut away whole instead of smearing it into a sheet.
 static Model TreeBallCage() {
   const V3 centre{590, 0, 0};  // the scene moves the cage by -59 after scale 0.1
-  const float r = 230;
-  std::vector<std::vector<V3>> struts;
+  const float r = 230, halfWidth = 2.5f;
+  const std::vector<std::pair<V3, V3>> edges = GeodesicEdges(2);
   float top = 0;
-  for (const auto& e : GeodesicEdges(2)) {
-    std::vector<V3> pts;
-    for (int i = 0; i <= 4; ++i) {
-      V3 p = Normalize(e.first + (e.second - e.first) * (float(i) / 4)) * r;
-      top = std::max(top, std::fabs(p.y));
-      pts.push_back(centre + p);
-    }
-    struts.push_back(pts);
-  }
+  for (const auto& e : edges) top = std::max({top, std::fabs(e.first.y) * r, std::fabs(e.second.y) * r});
   Model m{"cage", "", {}};
   Mesh mesh{"treecage"};
-  for (const auto& pts : struts)  // v spans the frame's own height, bottom strut to top strut
-    mesh.AddTube(pts, 2.2f, 4, [&](int k, float) { return HeightMapping(pts[size_t(k)], centre, top); });
+  for (const auto& e : edges) {
+    const V3 a = e.first * r, b = e.second * r;
+    const V3 side = Normalize(Cross(Normalize(e.first + e.second), b - a)) * halfWidth;
+    const V3 corners[4] = {a - side, b - side, b + side, a + side};  // counter-clockwise from outside
+    int first = 0;
+    for (int k = 0; k < 4; ++k) {
+      int i = mesh.AddVertex(centre + corners[k], HeightMapping(corners[k], {}, top));
+      if (k == 0) first = i;
+    }
+    mesh.AddFace(first, first + 1, first + 2);
+    mesh.AddFace(first, first + 2, first + 3);
+  }
   m.objects.push_back(mesh);
   return m;
 }
@@ -237,7 +243,20 @@ static Mesh Card(const char* name, float width, float length, float bend) {
   return mesh;
 }
 
-static Model Leaf() { return {"leaf", "leaf.png", {Card("leaf", 60, 60, 0.15f)}}; }
+// The leaf is drawn without blending, so its card is cut to the picture's outline: no square of
+// transparent texels around it. The tip points up.
+static Model Leaf() {
+  const float size = 60, bend = 0.15f;
+  Mesh mesh{"leaf"};
+  mesh.AddGrid(2, 24, [&](float s, float t, V3* p, UV* uv) {
+    float u = (2 * s - 1) * std::max(LeafHalfWidth(t), kLeafStemHalfWidth);
+    float y = (t - 0.5f) * size;
+    *p = {0.5f * u * size, y, bend * (y * y) / size};
+    *uv = {0.5f + 0.5f * u, 1 - t};  // the picture's first row, at v = 0, holds the tip
+  });
+  return {"leaf", "leaf.png", {mesh}};
+}
+
 static Model Feather() { return {"feather", "feather.png", {Card("feather", 5, 15, 0.2f)}}; }
 
 // ---- [the set] ----

@@ -77,8 +77,8 @@ Canvas LeafSprite() {
   Canvas c(256, 256);
   c.ForEach([](int x, int y, float* p) {
     float u = (float(x) + 0.5f) / 128 - 1, t = 1 - (float(y) + 0.5f) / 256;
-    float width = 0.62f * std::pow(std::sin(kPi * Clamp01((t - 0.1f) / 0.88f)), 0.9f);
-    float stem = (t < 0.12f && std::fabs(u) < 0.03f) ? 1.0f : 0.0f;
+    float width = LeafHalfWidth(t);
+    float stem = (t < 0.12f && std::fabs(u) < kLeafStemHalfWidth) ? 1.0f : 0.0f;
     float a = std::max(SmoothStep(width, width - 0.03f, std::fabs(u)), stem);
     float vein = std::max(SmoothStep(0.025f, 0.0f, std::fabs(u)),
                           SmoothStep(0.03f, 0.0f, std::fabs(std::fmod(t * 8 - std::fabs(u) * 5 + 8, 1.0f) - 0.5f)) * 0.6f);
