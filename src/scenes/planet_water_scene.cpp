@@ -12,29 +12,6 @@ namespace MorlenGL {
 
 namespace {
 
-// The planet's and the sea's two-light set-up: the same values for both programs. The programs
-// never sample their cube map, and a 2D texture on the cube-map target is an OpenGL error at every
-// bind, so that slot stays empty.
-template <class Program>
-void SetUpLight(Program& program, GLuint colourMap, GLuint normalMap) {
-  program.cubeMapTexture = 0;
-  program.colorMapTexture = colourMap;
-  program.normalMapTexture = normalMap;
-  program.r = 1.0f;
-  program.specPower = 32.0f;
-  program.specOverdrive = 1.0f;
-  program.lightPosition[0] = 5;
-  program.lightPosition[1] = 0;
-  program.lightPosition[2] = 0;
-  program.ai = 0.1f;
-  program.lightColor[0] = 0.5f;
-  program.lightColor[1] = 0.5f;
-  program.lightColor[2] = 0.7f;
-  for (float& c : program.light2Color) c = 1.0f;
-  program.fogDensity = 0;
-  for (float& c : program.fogColor) c = 0;
-}
-
 void SetGrey(float level, float alpha) { glColor4f(level, level, level, alpha); }
 
 void Blend(GLenum source, GLenum destination) {
@@ -108,6 +85,7 @@ void cPlanetWaterScene::LoadAssets() {
   endImage.Load("Data\\donetreabstrakt.jpg");
   scroller.Load("Data\\scroller.png");
   feathers.model.Load("Data\\feather.3DS");
+  feathers.model.Prepare();  // drawn once per feather
 }
 
 void cPlanetWaterScene::SetUpFeathers() {
@@ -126,10 +104,10 @@ void cPlanetWaterScene::BuildPrograms() {
   BuildProgram(radialBlur);
   // 7.
   BuildProgram(planetLight);
-  SetUpLight(planetLight, planetColour.textureId, planetNormals.textureId);
+  SetUpPlanetLight(planetLight, planetColour.textureId, planetNormals.textureId);
   // 8.
   BuildProgram(waterShader);
-  SetUpLight(waterShader, water.textureId, waterNormals.textureId);
+  SetUpPlanetLight(waterShader, water.textureId, waterNormals.textureId);
   // 9. Target B is only ever a depth copy, so its colour texture is never drawn into.
   BuildProgram(cageShader);
   cageShader.sourceTexture = targetB.colourTexture;

@@ -39,6 +39,30 @@ Vec3 RandomVec3Reversed(int modulus, float low);
 // blending and run on the scene's clock.
 void LoadCameraTracks(cKeyframeTrack& target, cKeyframeTrack& position, const Timer& clock);
 
+// The lit planet of the planet scenes (and the sea around one): lights (0.5, 0.5, 0.7) from (5, 0, 0)
+// and white from the program's second direction, ambient 0.1, specular power 32, no fog. The
+// programs never sample their cube map, and a 2D texture on the cube-map target is an OpenGL error
+// at every bind, so that slot stays empty.
+template <class Program>
+void SetUpPlanetLight(Program& program, unsigned int colourMap, unsigned int normalMap) {
+  program.cubeMapTexture = 0;
+  program.colorMapTexture = colourMap;
+  program.normalMapTexture = normalMap;
+  program.r = 1.0f;
+  program.specPower = 32.0f;
+  program.specOverdrive = 1.0f;
+  program.lightPosition[0] = 5;
+  program.lightPosition[1] = 0;
+  program.lightPosition[2] = 0;
+  program.ai = 0.1f;
+  program.lightColor[0] = 0.5f;
+  program.lightColor[1] = 0.5f;
+  program.lightColor[2] = 0.7f;
+  for (float& c : program.light2Color) c = 1.0f;
+  program.fogDensity = 0;
+  for (float& c : program.fogColor) c = 0;
+}
+
 // [SECTION] OpenGL steps shared by the scenes
 
 // The state block every scene's Init ends its set-up with.
