@@ -20,6 +20,10 @@ bool cSceneSystem::IsOver() {
 
 bool cSceneSystem::IsActive() const { return !m_disabled && (InWindow() || m_alwaysActive); }
 
+bool cSceneSystem::RunsAt(int32_t demoTime) const {
+  return !m_disabled && ((m_startTime <= demoTime && demoTime <= m_endTime) || m_alwaysActive);
+}
+
 void cSceneSystem::Tick() {
   m_clock.Advance();
   if (IsActive()) Update();

@@ -24,6 +24,8 @@ class cSceneSystem {
   void DrawIfActive();
   // Whether this frame's Tick updates the scene and DrawIfActive draws it.
   bool IsActive() const;
+  // Whether it would be, in a frame whose demo clock reads `demoTime`.
+  bool RunsAt(int32_t demoTime) const;
 
   Timer m_clock;              // the scene's own clock
   int32_t m_startTime = 0;    // first demo time (hundredths) the scene runs at

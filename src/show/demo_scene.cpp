@@ -1,6 +1,8 @@
 // demo_scene.cpp -- timeline set-up, per-frame fan-out, music start and teardown.
 #include "show/demo_scene.h"
 
+#include <algorithm>
+
 #include "sequencing/time_string.h"
 
 namespace MorlenGL {
@@ -28,6 +30,15 @@ void TickInFrameOrder(const SceneList& scenes) {
 
 void DrawInFrameOrder(const SceneList& scenes) {
   for (int i : kFrameOrder) scenes[i]->DrawIfActive();
+}
+
+int32_t DrawnHistoryStart(const SceneList& scenes, int32_t demoTime) {
+  int32_t start = demoTime;
+  for (const cSceneSystem* scene : scenes) {
+    if (!scene->RunsAt(demoTime)) continue;
+    start = std::min(start, scene->m_alwaysActive ? 0 : scene->m_startTime);
+  }
+  return start;
 }
 
 SceneList cDemoScene::Scenes() {

@@ -42,6 +42,12 @@ void InitTimeline(const SceneList& scenes, MusicTrack* music, Timer* demoClock);
 void TickInFrameOrder(const SceneList& scenes);
 void DrawInFrameOrder(const SceneList& scenes);
 
+// The demo time from which every frame must have been drawn for the frame at `demoTime`
+// to come out as in a run from 0: the earliest window start of the scenes that run then,
+// since a scene's picture may build on everything it drew before (its render targets).
+// `demoTime` itself when no scene runs; 0 when one runs always.
+int32_t DrawnHistoryStart(const SceneList& scenes, int32_t demoTime);
+
 // Owner: the application holds the one cDemoScene by value. Its own m_clock is the
 // demo clock of the seven scenes; its m_demoClock is the application clock.
 class cDemoScene : public cSceneSystem {

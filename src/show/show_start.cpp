@@ -113,8 +113,9 @@ bool FindScene(std::string_view text, int* index, std::string* error) {
 }
 
 ShowSection SceneSection(int index) {
-  return {ParseTimeString(kTimeline[index].startText),
-          std::min(ParseTimeString(kTimeline[index].endText), kShowEnd)};
+  int32_t from = ParseTimeString(kTimeline[index].startText);
+  if (index > 0) from = std::max(from, ParseTimeString(kTimeline[index - 1].endText) + 1);
+  return {from, std::min(ParseTimeString(kTimeline[index].endText), kShowEnd)};
 }
 
 std::string SceneNameList() {
@@ -150,6 +151,10 @@ std::string ShowUsage(const std::string& program) {
          "Plays the show from its beginning, or from a later point with the music there too.\n"
          "  --scene SCENE   start where a scene starts\n"
          "  --from TIME     start at TIME\n"
+         "A later start moves the clocks and the music there at once: what earlier frames build\n"
+         "up (particles, trails, fades, random draws, a scene's picture so far) starts afresh,\n"
+         "so it can differ from a run from the beginning. tolvane-capture --from replays the\n"
+         "show up to the start and gives exactly the frames of a run from the beginning.\n"
          "  -h, --help      this text\n"
          "SCENE is 1 to 7 in timeline order, or the scene's name:\n  " + SceneNameList() + "\n" +
          "TIME is [minutes:]seconds[.fraction] with at most two decimals, such as 1:20.5.\n"

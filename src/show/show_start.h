@@ -19,7 +19,10 @@ bool ReadCommandLineTime(std::string_view text, int32_t* hundredths, std::string
 // "1" to "7" in timeline order, or a scene's name as kTimeline lists it ("greeting").
 bool FindScene(std::string_view text, int* index, std::string* error);
 
-// The window of the scene at timeline `index`, its end clipped to the end of the show.
+// The section the scene at timeline `index` plays on its own: its window, its end clipped to
+// the end of the show, and its start moved just after the end of the scene before where the
+// two windows share a time (abstract I's window opens at 0:57.0, where the planet scene's
+// last frame lies), so the seven sections follow one another without sharing a frame.
 struct ShowSection {
   int32_t from = 0;
   int32_t to = 0;

@@ -28,7 +28,8 @@ class Tolvane : public MorlenGL::cWindowsSystem {
 
 // Starts the show at `from` instead of 0, with the clocks and music a run from 0 would have
 // there, given that its frame before `from` lay at `previousFrame`. Call it after Initialize
-// and before the first frame; the capture tool and the live show share it.
+// and before the first frame. Quick, for the live show: state that frames build up is not
+// rebuilt (the capture tool replays the frames before a start instead).
 void ShiftShowTo(Tolvane& app, int32_t from, int32_t previousFrame);
 
 // True until the first frame has been drawn.

@@ -61,6 +61,8 @@ TEST(SceneNames, NumbersAndNamesFindTheSameSceneAndWindowsEndWithTheShow) {
   EXPECT_EQ(SceneSection(2).from, 8001);
   EXPECT_EQ(SceneSection(2).to, 11200);
   EXPECT_EQ(SceneSection(0).from, 0);
+  EXPECT_EQ(SceneSection(0).to, 5700);
+  EXPECT_EQ(SceneSection(1).from, 5701) << "the frame at 0:57.0 is the planet scene's";
   EXPECT_EQ(SceneSection(6).from, 26001);
   EXPECT_EQ(SceneSection(6).to, kShowEnd);
   for (const char* bad : {"0", "8", "03", "", "green"}) {

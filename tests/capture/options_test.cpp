@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "capture_options.h"
+#include "parallel_capture.h"
 #include "tool_runner.h"
 
 using capture::Options;
@@ -60,7 +61,7 @@ TEST(CaptureOptions, SceneSetsTheSectionByNumberOrName) {
   EXPECT_EQ(last.from, 26001);
   EXPECT_EQ(last.to, 30400) << "clipped to the end of the show";
   ASSERT_EQ(Parse({"--scene", "abstract1", "--frame", "1:10", "--out", "a.png"}, &shot), ParseResult::kRun);
-  EXPECT_EQ(shot.from, 5700);
+  EXPECT_EQ(shot.from, 5701) << "after the planet scene's last frame";
   EXPECT_EQ(shot.to, 7000);
 }
 
@@ -73,6 +74,19 @@ TEST(CaptureOptions, MoreThanTwoDecimalsSuggestTheSceneOption) {
   RunResult r = RunTool("--to 1:20.001 --out x");
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.output.find("--scene"), std::string::npos);
+}
+
+TEST(CaptureOptions, JobsAndProgressLines) {
+  Options o;
+  ASSERT_EQ(Parse({"--jobs=3", "--progress-lines", "--out", "v.y4m"}, &o), ParseResult::kRun);
+  EXPECT_EQ(o.jobs, 3);
+  EXPECT_TRUE(o.progressLines);
+  EXPECT_TRUE(capture::RunsInPieces(o)) << "the whole show reaches seven scenes";
+  Options scene, shot;
+  ASSERT_EQ(Parse({"--jobs", "3", "--scene", "2", "--out", "v.y4m"}, &scene), ParseResult::kRun);
+  EXPECT_FALSE(capture::RunsInPieces(scene)) << "one scene is one piece";
+  ASSERT_EQ(Parse({"--jobs", "3", "--frame", "2:00", "--out", "a.png"}, &shot), ParseResult::kRun);
+  EXPECT_FALSE(capture::RunsInPieces(shot));
 }
 
 TEST(CaptureOptions, OutputKindsFollowThePath) {
@@ -115,6 +129,10 @@ TEST(CaptureOptions, ContradictionsAndMissingValuesAreRefused) {
       {"--scene", "3", "--from", "1:30", "--out", "d"},  // the scene places the section
       {"--scene", "3", "--to", "1:30", "--out", "d"},
       {"--scene", "3", "--frame", "2:00", "--out", "a.png"},  // outside the scene
+      {"--out", "d", "--jobs", "0"},
+      {"--out", "d", "--jobs", "65"},
+      {"--bench", "--jobs", "2"},                    // timings of one process only
+      {"--out", "d", "--from", "0:10.10", "--to", "0:10.20", "--fps", "2"},  // no frame between
   };
   for (const auto& args : bad) {
     Options o;
@@ -142,7 +160,7 @@ TEST(CaptureTool, BadArgumentsExitTwoWithTheUsage) {
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.output.find("--fps"), std::string::npos);
   for (const char* option : {"--out", "--frame", "--from", "--to", "--scene", "--audio", "--bench", "--bench-json",
-                             "--data", "--verbose"})
+                             "--data", "--verbose", "--jobs", "--progress-lines"})
     EXPECT_NE(r.output.find(std::string("  ") + option + " "), std::string::npos) << option;
   RunResult help = RunTool("--help");
   EXPECT_EQ(help.exitCode, 0);

@@ -9,8 +9,9 @@
 #include "sequencing/timer.h"
 #include "show/show_start.h"
 
-using capture::FrameCount;
+using capture::FrameRange;
 using capture::FrameTime;
+using capture::SectionFrames;
 
 TEST(FrameTiming, ClocksOnTheVirtualCounterReadTheFrameTimes) {
   for (int fps : {1, 7, 24, 25, 30, 60, 144, 240, 1000}) {
@@ -18,7 +19,7 @@ TEST(FrameTiming, ClocksOnTheVirtualCounterReadTheFrameTimes) {
     MorlenGL::Timer clock;
     for (int64_t n = 0; n <= 3 * fps + 5; ++n) {
       clock.Advance();
-      ASSERT_EQ(clock.m_elapsed, FrameTime(0, n, fps)) << fps << " fps, frame " << n;
+      ASSERT_EQ(clock.m_elapsed, FrameTime(n, fps)) << fps << " fps, frame " << n;
       plat::AdvanceVirtualCounter(capture::CountsPerFrame(fps));
     }
     // A frame per second of show time, exactly: no drift after many frames.
@@ -29,47 +30,30 @@ TEST(FrameTiming, ClocksOnTheVirtualCounterReadTheFrameTimes) {
   plat::UseRealCounter();
 }
 
-TEST(FrameTiming, ALateStartReadsTheCounterAsAFullRunThere) {
-  for (int fps : {1, 4, 25, 60}) {
-    for (int32_t from : {100, 5700, 11200}) {
-      plat::UseVirtualCounter(capture::CounterFrequencyFor(fps), 0);
-      MorlenGL::Timer full;
-      int64_t frames = int64_t{from} * fps / 100;  // every start here lies on the frame grid
-      for (int64_t n = 0; n < frames; ++n) plat::AdvanceVirtualCounter(capture::CountsPerFrame(fps));
-      full.Advance();
-      int64_t counterThere = plat::CounterRead();
-      plat::UseVirtualCounter(capture::CounterFrequencyFor(fps), capture::CounterAt(from, fps));
-      EXPECT_EQ(plat::CounterRead(), counterThere) << fps << " fps from " << from;
-      MorlenGL::Timer late;
-      EXPECT_EQ(late.m_now, full.m_now) << fps << " fps from " << from;
-      EXPECT_EQ(full.m_elapsed, from);
-    }
-  }
-  plat::UseRealCounter();
-}
-
-TEST(FrameTiming, SectionsCountTheirFramesInclusively) {
-  EXPECT_EQ(FrameCount(0, 100, 60), 61);       // 0:00.0 to 0:01.0
-  EXPECT_EQ(FrameCount(5700, 5700, 60), 1);
-  EXPECT_EQ(FrameCount(0, 99, 60), 60);        // 0.99 s holds frames 0..59
-  EXPECT_EQ(FrameCount(0, 30400, 60), 18241);  // the whole show, its last frame at 5:04.0
-  EXPECT_EQ(FrameCount(200, 100, 60), 0);
+TEST(FrameTiming, SectionsHoldTheGridFramesWhoseClocksReadBetweenTheirEnds) {
+  auto count = [](int32_t from, int32_t to, int fps) { return SectionFrames(from, to, fps).Count(); };
+  EXPECT_EQ(count(0, 100, 60), 61);       // 0:00.0 to 0:01.0
+  EXPECT_EQ(count(5700, 5700, 60), 1);
+  EXPECT_EQ(count(0, 99, 60), 60);        // 0.99 s holds frames 0..59
+  EXPECT_EQ(count(0, 30400, 60), 18241);  // the whole show, its last frame at 5:04.0
+  EXPECT_EQ(count(200, 100, 60), 0);
+  EXPECT_EQ(count(1010, 1020, 2), 0) << "no frame at 2 fps lies between 10.10 and 10.20 s";
   // Past the end the show stops by itself at its first frame at or after 5:04.0.
-  EXPECT_EQ(FrameCount(0, 40000, 60), 18241);
-  EXPECT_EQ(FrameCount(1, 30400, 60), 18241);  // frame 18240 at 1 + 30400 is the first past the end
-  EXPECT_GE(FrameTime(1, FrameCount(1, 30400, 60) - 1, 60), 30400);
-  EXPECT_LT(FrameTime(1, FrameCount(1, 30400, 60) - 2, 60), 30400);
-  EXPECT_EQ(FrameCount(30400, 30400, 60), 1);
-}
-
-TEST(FrameTiming, PreviousFrameTimeMatchesTheGridFromZero) {
-  for (int fps : {1, 4, 25, 60, 200}) {
-    for (int64_t n = 1; n < 3 * fps; ++n) {
-      if (n * 100 % fps) continue;  // only starts that lie on the grid of a capture from 0
-      int32_t from = FrameTime(0, n, fps);
-      EXPECT_EQ(capture::PreviousFrameTime(from, fps), FrameTime(0, n - 1, fps)) << fps << " " << n;
-    }
-  }
+  EXPECT_EQ(count(0, 40000, 60), 18241);
+  EXPECT_EQ(count(30400, 30400, 60), 1);
+  // A start off the grid begins at the next frame of a capture from 0: 1 s at 60 fps is
+  // frame 60; 0.01 s lies between frames 0 (0.00) and 1 (0.0166, which the clocks read as 0.01).
+  FrameRange late = SectionFrames(1, 100, 60);
+  EXPECT_EQ(late.first, 1);
+  EXPECT_EQ(FrameTime(late.first, 60), 1);
+  EXPECT_EQ(late.last, 60);
+  EXPECT_EQ(SectionFrames(2, 100, 60).first, 2);
+  EXPECT_EQ(SectionFrames(4, 100, 60).first, 3) << "frame 2 reads 0.03";
+  EXPECT_EQ(SectionFrames(0, 1, 60).last, 1) << "the end counts the frames whose clock reads it";
+  // At more frames than hundredths a second, every frame of the last hundredth is in.
+  FrameRange fast = SectionFrames(100, 101, 1000);
+  EXPECT_EQ(fast.first, 1000);
+  EXPECT_EQ(fast.last, 1019);
 }
 
 TEST(FrameStats, MedianAndNearestRankPercentile) {

@@ -117,13 +117,20 @@ TEST(Y4m, OddSizesAndUnwritablePathsAreRefused) {
   EXPECT_NE(error.find("no/such/dir.y4m"), std::string::npos);
 }
 
-TEST(Wav, SectionLastsFramesOverFps) {
-  capture::AudioSection s = capture::SectionForFrames(5700, 120, 60, 44100);
+TEST(Wav, SectionLastsFramesOverFpsAndAdjacentSectionsJoin) {
+  capture::AudioSection s = capture::SectionForFrames(3420, 120, 60, 44100);  // from 0:57.0
   EXPECT_EQ(s.first, 57 * 44100);
   EXPECT_EQ(s.count, 2 * 44100);
   // 24 fps at 44.1 kHz is 1837.5 audio frames per video frame: 3 frames round to 5513.
   EXPECT_EQ(capture::SectionForFrames(0, 3, 24, 44100).count, 5513);
-  EXPECT_EQ(capture::SectionForFrames(1, 1, 60, 48000).first, 480);
+  EXPECT_EQ(capture::SectionForFrames(1, 1, 100, 48000).first, 480);
+  // Pieces captured apart add up to the sound of the whole, sample for sample.
+  for (int fps : {7, 24, 60}) {
+    capture::AudioSection a = capture::SectionForFrames(0, 13, fps, 44100);
+    capture::AudioSection b = capture::SectionForFrames(13, 29, fps, 44100);
+    EXPECT_EQ(a.first + a.count, b.first) << fps;
+    EXPECT_EQ(a.count + b.count, capture::SectionForFrames(0, 42, fps, 44100).count) << fps;
+  }
 }
 
 TEST(Wav, FileHeaderDescribesTheSamples) {

@@ -94,6 +94,22 @@ TEST_F(TimelineTest, NeighbouringWindowsDoNotOverlap) {
   EXPECT_EQ(FrameAt(30400), (std::vector<std::string>{"update water", "draw water"}));
 }
 
+TEST_F(TimelineTest, DrawnHistoryStartsWhereTheScenesRunningThenBegan) {
+  EXPECT_EQ(DrawnHistoryStart(scenes, 0), 0);
+  EXPECT_EQ(DrawnHistoryStart(scenes, 4000), 0);
+  EXPECT_EQ(DrawnHistoryStart(scenes, 5700), 0) << "the planet scene draws its last frame there";
+  EXPECT_EQ(DrawnHistoryStart(scenes, 5701), 5700);
+  EXPECT_EQ(DrawnHistoryStart(scenes, 8000), 5700);
+  EXPECT_EQ(DrawnHistoryStart(scenes, 8001), 8001);
+  EXPECT_EQ(DrawnHistoryStart(scenes, 30400), 26001);
+  probes[0].m_disabled = true;
+  EXPECT_EQ(DrawnHistoryStart(scenes, 5700), 5700);
+  probes[3].m_alwaysActive = true;
+  EXPECT_EQ(DrawnHistoryStart(scenes, 30400), 0) << "a scene that always runs has drawn every frame";
+  for (Probe& p : probes) p.m_disabled = true;
+  EXPECT_EQ(DrawnHistoryStart(scenes, 12345), 12345);
+}
+
 TEST_F(TimelineTest, EveryDemoTimeOfTheShowRunsAtLeastOneScene) {
   for (int32_t t = 0; t <= 30400; t += 1) {
     int running = 0;

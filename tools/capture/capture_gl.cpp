@@ -68,6 +68,17 @@ double GpuTimer::End() {
   return end >= start ? (end - start) / 1e6 : 0.0;
 }
 
+bool CanDiscardRasterization() {
+  return epoxy_gl_version() >= 30 || epoxy_has_gl_extension("GL_EXT_transform_feedback");
+}
+
+void DiscardRasterization(bool on) {
+  if (on)
+    glEnable(GL_RASTERIZER_DISCARD);
+  else
+    glDisable(GL_RASTERIZER_DISCARD);
+}
+
 std::vector<unsigned> TakeGlErrors() {
   std::vector<unsigned> errors;
   // Bounded: a lost context can report the same error forever.

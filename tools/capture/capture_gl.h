@@ -24,6 +24,13 @@ class GpuTimer {
   bool running_ = false;
 };
 
+// Frames replayed on the way to a later start are drawn with rasterisation switched off
+// (GL_RASTERIZER_DISCARD, from OpenGL 3.0): every command still changes the state it
+// changes, but no pixel is written, so such a frame costs little more than its CPU work.
+// The show never touches that switch itself.
+bool CanDiscardRasterization();
+void DiscardRasterization(bool on);
+
 // Every pending OpenGL error code, oldest first.
 std::vector<unsigned> TakeGlErrors();
 

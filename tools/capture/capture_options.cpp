@@ -1,7 +1,9 @@
 // capture_options.cpp -- command-line parsing and checking for tolvane-capture.
 #include "capture_options.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
@@ -13,6 +15,7 @@ namespace capture {
 namespace {
 
 constexpr int kMaxFps = 1000;
+constexpr int kMaxJobs = 64;
 
 bool Fail(std::string* error, std::string why) {
   *error = std::move(why);
@@ -38,14 +41,14 @@ size_t DigitRun(const std::string& s, size_t pos, size_t limit) {
   return n <= limit ? n : 0;
 }
 
-bool ReadFps(const std::string& text, int* fps, std::string* error) {
+bool ReadCount(const std::string& text, int limit, int* count, std::string* error) {
   size_t digits = DigitRun(text, 0, 4);
   int value = digits == text.size() && digits > 0 ? atoi(text.c_str()) : 0;
-  if (value < 1 || value > kMaxFps) {
-    *error = "needs a whole number from 1 to " + std::to_string(kMaxFps) + ", not '" + text + "'";
+  if (value < 1 || value > limit) {
+    *error = "needs a whole number from 1 to " + std::to_string(limit) + ", not '" + text + "'";
     return false;
   }
-  *fps = value;
+  *count = value;
   return true;
 }
 
@@ -83,9 +86,13 @@ bool CheckCombination(Options* o, Given given, std::string* error) {
   if (o->singleFrame && o->to > kShowEnd) return Fail(error, "--frame lies after the end of the show (5:04.0)");
   if (o->to < o->from)
     return Fail(error, std::string(o->singleFrame ? "--frame" : "--to") + " lies before --from");
+  if (SectionFrames(o->from, o->to, o->fps).Count() == 0)
+    return Fail(error, "no frame at " + std::to_string(o->fps) + " fps lies between " + FormatTime(o->from) +
+                           " and " + FormatTime(o->to));
   if (!o->benchJson.empty()) o->bench = true;
   if (o->bench && (!o->out.empty() || !o->audio.empty()))
     return Fail(error, "--bench writes no files; drop --out and --audio");
+  if (o->bench && o->jobs > 1) return Fail(error, "--bench times one process; drop --jobs");
   if (o->singleFrame && o->output != Output::kPngFile) return Fail(error, "--frame needs --out FILE.png");
   if (!o->singleFrame && o->output == Output::kPngFile)
     return Fail(error, "--out FILE.png holds one frame; add --frame TIME, or give a directory");
@@ -111,7 +118,9 @@ bool ApplyValue(const std::string& name, const std::string& value, Options* o, G
   } else if (name == "--scene") {
     ok = MorlenGL::FindScene(value, &o->scene, error);
   } else if (name == "--fps") {
-    ok = ReadFps(value, &o->fps, error);
+    ok = ReadCount(value, kMaxFps, &o->fps, error);
+  } else if (name == "--jobs") {
+    ok = ReadCount(value, kMaxJobs, &o->jobs, error);
   } else if (name == "--audio") {
     o->audio = value;
   } else if (name == "--bench-json") {
@@ -136,20 +145,39 @@ std::string UsageText() {
          "  --scene SCENE     the section SCENE plays (instead of --from and --to; with\n"
          "                    --frame, from the scene's start to the frame)\n"
          "  --fps N           frames per second of show time (default 60)\n"
+         "  --jobs N          cut the section where scenes end and capture the pieces in up\n"
+         "                    to N processes of this program at once; the files are the\n"
+         "                    same as one process writes\n"
          "  --audio FILE.wav  the sound of exactly the captured section\n"
          "  --bench           write no files; print CPU and GPU time per frame and per scene\n"
          "  --bench-json FILE the same figures as JSON (implies --bench)\n"
          "  --data DIR        the folder that holds data/ (default: the working directory)\n"
          "  --verbose         print every diagnostic and any OpenGL error after a frame\n"
+         "  --progress-lines  progress as lines \"" + std::string(kProgressLinePrefix) +
+         "N\" on stderr, N the frames\n"
+         "                    made since 0:00, for a program reading them (--jobs does)\n"
          "  -h, --help        this text\n"
          "TIME is [minutes:]seconds[.fraction] with at most two decimals: 1:20.5 is eighty and a\n"
          "half seconds, 1:20.01 eighty seconds and one hundredth.\n"
+         "A section holds the frames a capture from 0:00 at the same rate has between its ends,\n"
+         "byte for byte: the show is first replayed up to the start, drawing without pixels\n"
+         "except in the scenes running at the start, which are drawn from their own start.\n"
          "SCENE is 1 to 7 in timeline order, or the scene's name:\n  " +
          MorlenGL::SceneNameList() +
          "\n"
          "Exit codes: 0 done, 2 bad arguments, 3 nothing rendered or a file could not be written;\n"
          "the show's own codes pass through (1 no OpenGL 2.1, 99 no framebuffer objects,\n"
          "10 a particle system drawn before its Init).\n";
+}
+
+std::string SummaryLine(const Options& o, int64_t firstFrame, int64_t frames, double seconds,
+                        const std::string& destination) {
+  const int64_t last = firstFrame + std::max<int64_t>(frames, 1) - 1;
+  char line[512];
+  snprintf(line, sizeof line, "tolvane-capture: %lld frame%s, %s to %s at %d fps, in %.1f s (%.1f frames/s)",
+           static_cast<long long>(frames), frames == 1 ? "" : "s", FormatTime(FrameTime(firstFrame, o.fps)).c_str(),
+           FormatTime(FrameTime(last, o.fps)).c_str(), o.fps, seconds, seconds > 0 ? frames / seconds : 0.0);
+  return line + (destination.empty() ? "" : " -> " + destination) + "\n";
 }
 
 void AnchorOutputPaths(Options* o, const std::string& startDir) {
@@ -163,13 +191,13 @@ ParseResult ParseArguments(const std::vector<std::string>& args, Options* o, std
     MorlenGL::OptionWord word = MorlenGL::SplitOption(args[i]);
     const std::string& name = word.name;
     if (name == "-h" || name == "--help") return ParseResult::kHelp;
-    if (name == "--bench" || name == "--verbose") {
+    if (name == "--bench" || name == "--verbose" || name == "--progress-lines") {
       if (word.hasValue) return Bad(error, name + " takes no value");
-      (name == "--bench" ? o->bench : o->verbose) = true;
+      (name == "--bench" ? o->bench : name == "--verbose" ? o->verbose : o->progressLines) = true;
       continue;
     }
     static const char* const kValued[] = {"--out", "--frame", "--from", "--to", "--scene", "--fps",
-                                          "--audio", "--bench-json", "--data"};
+                                          "--audio", "--bench-json", "--data", "--jobs"};
     bool known = false;
     for (const char* v : kValued) known = known || name == v;
     if (!known) return Bad(error, "unknown option '" + name + "'");

@@ -8,6 +8,11 @@
 
 namespace capture {
 
+// The show's window; every frame has this size.
+constexpr int kFrameWidth = 1024, kFrameHeight = 768;
+// What --progress-lines prints after each frame, followed by the count of grid frames made.
+constexpr const char* kProgressLinePrefix = "progress: frames made ";
+
 enum class Output {
   kNone,          // --bench, or --audio alone
   kPngDirectory,  // numbered frames, plus the loading picture when starting at 0
@@ -29,6 +34,8 @@ struct Options {
   std::string benchJson;     // empty for none
   bool verbose = false;
   std::string dataDir;       // empty: the working directory
+  int jobs = 1;              // worker processes for the pieces of the section
+  bool progressLines = false;  // progress as lines for a program reading stderr
 };
 
 enum class ParseResult { kRun, kHelp, kBadArguments };
@@ -42,5 +49,9 @@ void AnchorOutputPaths(Options* options, const std::string& startDir);
 
 // The option list printed with --help and after every bad argument.
 std::string UsageText();
+
+// The line a finished capture prints: how many frames of which times went where, how fast.
+std::string SummaryLine(const Options& options, int64_t firstFrame, int64_t frames, double seconds,
+                        const std::string& destination);
 
 }  // namespace capture

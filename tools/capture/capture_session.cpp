@@ -11,6 +11,7 @@
 #include "platform/counter.h"
 #include "platform/crt_random.h"
 #include "platform/diagnostics.h"
+#include "show/demo_scene.h"
 #include "show/tolvane_app.h"
 #include "wav_writer.h"
 
@@ -18,7 +19,6 @@ namespace capture {
 
 namespace {
 
-constexpr int kWidth = 1024, kHeight = 768;
 // The calendar time particle systems seed the generator with: any fixed value makes runs repeat.
 constexpr int64_t kFixedCalendarTime = 1167609600;
 
@@ -55,14 +55,15 @@ double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::dura
 }  // namespace
 
 CaptureSession::CaptureSession(const Options& options) : options_(options) {
-  frameCount_ = FrameCount(options.from, options.to, options.fps);
+  section_ = SectionFrames(options.from, options.to, options.fps);
 }
 
 CaptureSession::~CaptureSession() = default;
 
 int CaptureSession::Run() {
   plat::SetVerbose(options_.verbose);
-  plat::UseVirtualCounter(CounterFrequencyFor(options_.fps), CounterAt(options_.from, options_.fps));
+  // Every capture runs the show from its beginning, so a section is the frames of a run from 0.
+  plat::UseVirtualCounter(CounterFrequencyFor(options_.fps), 0);
   plat::OverrideCalendarTime(kFixedCalendarTime);
   plat::AudioForceSilent(true);
   if (!PrepareOutput()) return 3;
@@ -72,7 +73,7 @@ int CaptureSession::Run() {
   auto backend = plat::CreateObservedHeadlessBackend(this);
   backend_ = backend.get();
   app->SetBackend(std::move(backend));
-  runStart_ = lastProgress_ = WallClock::now();
+  runStart_ = lastProgress_ = sectionStart_ = WallClock::now();
   int result = TolvaneMain(*app, false);
   return Finish(result);
 }
@@ -82,29 +83,38 @@ bool CaptureSession::PrepareOutput() {
   switch (options_.output) {
     case Output::kNone: return true;
     case Output::kPngDirectory: sink_ = CreatePngDirectorySink(options_.out, &error); break;
-    case Output::kPngFile: sink_ = CreatePngFileSink(options_.out, frameCount_ - 1); break;
-    case Output::kY4m: sink_ = CreateY4mSink(options_.out, kWidth, kHeight, options_.fps, &error); break;
+    case Output::kPngFile: sink_ = CreatePngFileSink(options_.out, section_.Count() - 1); break;
+    case Output::kY4m: sink_ = CreateY4mSink(options_.out, kFrameWidth, kFrameHeight, options_.fps, &error); break;
   }
   if (!sink_) plat::Report("%s", error.c_str());
   return sink_ != nullptr;
 }
 
+// Frames before the section are replayed: updated and drawn as in a run from 0, so every
+// clock, particle, random number, keyframe track, piece of scene state and OpenGL setting is
+// what that run has at the start. Only the scenes running at the start need their pixels
+// too (their render targets carry over); before their windows nothing is rasterised.
 void CaptureSession::ShowInitialized(Tolvane& app) {
   showStarted_ = true;
-  const int32_t from = options_.from;
-  // The live show's own shift, with the frames before `from` on this capture's grid.
-  if (from > 0) ShiftShowTo(app, from, PreviousFrameTime(from, options_.fps));
+  const int32_t start = FrameTime(section_.first, options_.fps);
+  drawnFrom_ = FirstFrameAt(MorlenGL::DrawnHistoryStart(app.m_demo.Scenes(), start), options_.fps);
+  if (drawnFrom_ > 0 && !CanDiscardRasterization()) {
+    plat::Detail("OpenGL below 3.0: the frames before %s are drawn in full", FormatTime(start).c_str());
+    drawnFrom_ = 0;
+  }
   GlDescription gl = DescribeGl();
-  benchInfo_ = {gl.renderer, gl.vendor, gl.version, CpuModel(), options_.fps, from, options_.to};
+  benchInfo_ = {gl.renderer, gl.vendor, gl.version, CpuModel(), options_.fps, start, options_.to};
 }
 
 void CaptureSession::FrameBegins() {
   frameStart_ = WallClock::now();
-  if (options_.bench) gpuTimer_.Begin();
+  discarding_ = frame_ < drawnFrom_ && frame_ < section_.first;
+  if (discarding_) DiscardRasterization(true);
+  if (options_.bench && frame_ >= section_.first) gpuTimer_.Begin();
 }
 
 void CaptureSession::FrameUpdated() {
-  if (!options_.bench) return;
+  if (!options_.bench || frame_ < section_.first) return;
   MorlenGL::SceneList scenes = app_->m_demo.Scenes();
   updateClocks_.resize(scenes.size());
   for (size_t i = 0; i < scenes.size(); ++i)
@@ -113,27 +123,35 @@ void CaptureSession::FrameUpdated() {
 
 void CaptureSession::BeforeSwap() {
   if (failed_) return;
-  if (showStarted_)
-    CaptureFrame();
-  else
-    CaptureLoading();
+  if (!showStarted_) return CaptureLoading();
+  if (discarding_) DiscardRasterization(false);
+  const int32_t time = app_->m_clock.DemoTime();
+  if (frame_ < section_.first) {
+    if (options_.verbose) ReportGlErrors(time);
+  } else {
+    if (frame_ == section_.first) sectionStart_ = WallClock::now();
+    CaptureFrame(time);
+  }
+  ++frame_;
+  ShowProgress();
+  plat::AdvanceVirtualCounter(CountsPerFrame(options_.fps));
+  if (frame_ > section_.last) backend_->PostQuit(0);
 }
 
 void CaptureSession::CaptureLoading() {
-  if (!sink_ || options_.from != 0) return;
-  ReadWindow(kWidth, kHeight, &pixels_);
+  if (!sink_ || section_.first != 0) return;
+  ReadWindow(kFrameWidth, kFrameHeight, &pixels_);
   std::string error;
-  if (!sink_->AddLoading({0, 0, kWidth, kHeight, pixels_.data()}, &error)) Fail(error);
+  if (!sink_->AddLoading({0, 0, kFrameWidth, kFrameHeight, pixels_.data()}, &error)) Fail(error);
 }
 
-void CaptureSession::CaptureFrame() {
-  int32_t time = app_->m_clock.DemoTime();
+void CaptureSession::CaptureFrame(int32_t time) {
   FrameSample sample = Measure(time);
   if (options_.verbose) ReportGlErrors(time);
   std::string error;
   if (sink_ && sink_->Wants(framesDone_)) {
-    ReadWindow(kWidth, kHeight, &pixels_);
-    if (!sink_->Add({framesDone_, time, kWidth, kHeight, pixels_.data()}, &error)) Fail(error);
+    ReadWindow(kFrameWidth, kFrameHeight, &pixels_);
+    if (!sink_->Add({framesDone_, time, kFrameWidth, kFrameHeight, pixels_.data()}, &error)) Fail(error);
   }
   if (options_.bench) {
     if (framesDone_ == 0) fputs(FormatFrameHeading().c_str(), stdout);
@@ -141,9 +159,6 @@ void CaptureSession::CaptureFrame() {
     samples_.push_back(std::move(sample));
   }
   ++framesDone_;
-  ShowProgress();
-  plat::AdvanceVirtualCounter(CountsPerFrame(options_.fps));
-  if (framesDone_ >= frameCount_) backend_->PostQuit(0);
 }
 
 FrameSample CaptureSession::Measure(int32_t time) {
@@ -161,22 +176,37 @@ FrameSample CaptureSession::Measure(int32_t time) {
 }
 
 void CaptureSession::ReportGlErrors(int32_t time) {
+  const bool replayed = frame_ < section_.first;
   for (unsigned e : TakeGlErrors())
-    plat::Report("frame %lld at %s: OpenGL error 0x%04x", static_cast<long long>(framesDone_),
-                 FormatTime(time).c_str(), e);
+    plat::Report("%s %lld at %s: OpenGL error 0x%04x", replayed ? "replayed frame" : "frame",
+                 static_cast<long long>(replayed ? frame_ : framesDone_), FormatTime(time).c_str(), e);
 }
 
 void CaptureSession::ShowProgress() {
+  if (options_.progressLines) return PrintProgressLine();
   if (!isatty(2)) return;
   WallClock::time_point now = WallClock::now();
-  if (framesDone_ < frameCount_ && now - lastProgress_ < std::chrono::milliseconds(250)) return;
+  const bool done = frame_ > section_.last;
+  if (!done && now - lastProgress_ < std::chrono::milliseconds(250)) return;
   lastProgress_ = now;
-  double elapsed = Seconds(now - runStart_);
-  double rate = elapsed > 0 ? framesDone_ / elapsed : 0;
-  double left = rate > 0 ? (frameCount_ - framesDone_) / rate : 0;
-  fprintf(stderr, "\r\033[Kframe %lld of %lld, %.1f frames/s, %d:%02d left", static_cast<long long>(framesDone_),
-          static_cast<long long>(frameCount_), rate, static_cast<int>(left) / 60, static_cast<int>(left) % 60);
-  if (framesDone_ >= frameCount_) fputs("\r\033[K", stderr);
+  if (done) {
+    fputs("\r\033[K", stderr);
+  } else if (frame_ <= section_.first) {
+    fprintf(stderr, "\r\033[Kreplaying the show up to %s: %s", FormatTime(FrameTime(section_.first, options_.fps)).c_str(),
+            FormatTime(FrameTime(frame_, options_.fps)).c_str());
+  } else {
+    double elapsed = Seconds(now - sectionStart_);
+    double rate = elapsed > 0 ? framesDone_ / elapsed : 0;
+    double left = rate > 0 ? (section_.Count() - framesDone_) / rate : 0;
+    fprintf(stderr, "\r\033[Kframe %lld of %lld, %.1f frames/s, %d:%02d left", static_cast<long long>(framesDone_),
+            static_cast<long long>(section_.Count()), rate, static_cast<int>(left) / 60, static_cast<int>(left) % 60);
+  }
+}
+
+// For a program that runs this one and reads its standard error (--jobs): the grid frames made so far.
+void CaptureSession::PrintProgressLine() {
+  fprintf(stderr, "%s%lld\n", kProgressLinePrefix, static_cast<long long>(frame_));
+  fflush(stderr);
 }
 
 void CaptureSession::Fail(const std::string& why) {
@@ -195,12 +225,9 @@ int CaptureSession::Finish(int showResult) {
     plat::Report("no frame was rendered");
     failed_ = true;
   }
-  int32_t last = framesDone_ > 0 ? FrameTime(options_.from, framesDone_ - 1, options_.fps) : options_.from;
-  fprintf(stderr, "tolvane-capture: %lld frame%s, %s to %s at %d fps, in %.1f s (%.1f frames/s)%s%s\n",
-          static_cast<long long>(framesDone_), framesDone_ == 1 ? "" : "s", FormatTime(options_.from).c_str(),
-          FormatTime(last).c_str(),
-          options_.fps, seconds, seconds > 0 ? framesDone_ / seconds : 0.0, sink_ ? " -> " : "",
-          sink_ ? sink_->Describe(framesDone_).c_str() : "");
+  if (!options_.progressLines)
+    fputs(SummaryLine(options_, section_.first, framesDone_, seconds, sink_ ? sink_->Describe(framesDone_) : "").c_str(),
+          stderr);
   if (failed_) return 3;
   return showResult;
 }
@@ -214,9 +241,9 @@ bool CaptureSession::WriteAudio() {
     plat::Report("%s: no demo music, writing silence", options_.audio.c_str());
     rate = 44100;
     channels = 2;
-    samples.assign(2 * SectionForFrames(options_.from, framesDone_, options_.fps, rate).count, 0);
+    samples.assign(2 * SectionForFrames(section_.first, framesDone_, options_.fps, rate).count, 0);
   } else {
-    AudioSection section = SectionForFrames(options_.from, framesDone_, options_.fps, rate);
+    AudioSection section = SectionForFrames(section_.first, framesDone_, options_.fps, rate);
     plat::AudioStreamPcm(music, section.first, section.count, &samples);
   }
   std::string error;

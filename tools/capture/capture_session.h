@@ -37,18 +37,22 @@ class CaptureSession final : public plat::SwapObserver {
 
   bool PrepareOutput();
   void CaptureLoading();
-  void CaptureFrame();
+  void CaptureFrame(int32_t time);
   FrameSample Measure(int32_t time);
   void ReportGlErrors(int32_t time);
   void ShowProgress();
+  void PrintProgressLine();
   void Fail(const std::string& why);
   int Finish(int showResult);
   bool WriteAudio();
   void WriteBench();
 
   Options options_;
-  int64_t frameCount_ = 0;          // frames the section holds
-  int64_t framesDone_ = 0;
+  FrameRange section_;              // the grid frames to capture
+  int64_t frame_ = 0;               // grid frame being made; frames before the section are replayed
+  int64_t drawnFrom_ = 0;           // replayed frames before this one are drawn without rasterising
+  bool discarding_ = false;         // rasterisation is off for the frame being made
+  int64_t framesDone_ = 0;          // frames of the section captured
   std::unique_ptr<FrameSink> sink_;
   Tolvane* app_ = nullptr;
   plat::WindowBackend* backend_ = nullptr;
@@ -56,7 +60,7 @@ class CaptureSession final : public plat::SwapObserver {
   bool failed_ = false;
   std::vector<uint8_t> pixels_;
   GpuTimer gpuTimer_;
-  WallClock::time_point frameStart_, runStart_, lastProgress_;
+  WallClock::time_point frameStart_, runStart_, lastProgress_, sectionStart_;
   std::vector<FrameSample> samples_;
   std::vector<SceneClock> updateClocks_;  // per timeline slot, as the frame's Update saw them
   BenchInfo benchInfo_;

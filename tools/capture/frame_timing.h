@@ -1,4 +1,4 @@
-// frame_timing.h -- which show time each captured frame has, and how far the counter moves per frame.
+// frame_timing.h -- the one frame grid of every capture: which show time each frame has, and which frames a section holds.
 #pragma once
 #include <cstdint>
 
@@ -13,19 +13,21 @@ using MorlenGL::kShowEnd;
 int64_t CounterFrequencyFor(int fps);
 int64_t CountsPerFrame(int fps);
 
-// The counter value at which a capture starting at `from` begins: the value a capture
-// from 0 has when it reaches `from`, so even raw clock readings agree between the two.
-int64_t CounterAt(int32_t from, int fps);
+// Every capture runs the show from 0 on the same grid: frame n (0 is the show's first) lies
+// n / fps seconds in, and the clocks, which divide the counter, read floor(n * 100 / fps).
+int32_t FrameTime(int64_t n, int fps);
+// The first frame whose clock reads `time` or later.
+int64_t FirstFrameAt(int32_t time, int fps);
 
-// Show time, in hundredths, of frame n of a capture that starts at `from`: the clocks
-// divide the counter, so the time is from + floor(n * 100 / fps).
-int32_t FrameTime(int32_t from, int64_t n, int fps);
+// Frames first..last of the grid, both included; empty when last < first.
+struct FrameRange {
+  int64_t first = 0;
+  int64_t last = -1;
+  int64_t Count() const { return last >= first ? last - first + 1 : 0; }
+};
 
-// Frames of a capture over [from, to]: every frame whose exact time lies in the section;
-// a section reaching the show's end runs to the show's last frame, which may lie past it.
-int64_t FrameCount(int32_t from, int32_t to, int fps);
-
-// Time the frame before `from` would have had in a capture from the beginning.
-int32_t PreviousFrameTime(int32_t from, int fps);
+// The frames whose clock reads from `from` to `to`; a section reaching the show's end runs to
+// the show's last frame, the first whose clock reads 5:04.0 or later.
+FrameRange SectionFrames(int32_t from, int32_t to, int fps);
 
 }  // namespace capture

@@ -10,6 +10,7 @@
 
 #include "capture_options.h"
 #include "capture_session.h"
+#include "parallel_capture.h"
 #include "platform/diagnostics.h"
 
 namespace {
@@ -40,5 +41,6 @@ int main(int argc, char** argv) {
     return BadArguments("--data " + options.dataDir + ": " + strerror(errno));
   // A reader that goes away early (ffmpeg stopping) is a write error, not a signal death.
   signal(SIGPIPE, SIG_IGN);
+  if (capture::RunsInPieces(options)) return capture::CaptureInPieces(options, "/proc/self/exe");
   return capture::CaptureSession(options).Run();
 }

@@ -13,13 +13,15 @@ void Put(std::string* out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out->push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
+// Audio frame at which video frame n of the grid begins, rounded to the nearest.
+int64_t AudioFrameAt(int64_t n, int fps, int rate) { return (n * rate + fps / 2) / fps; }
+
 }  // namespace
 
-AudioSection SectionForFrames(int32_t from, int64_t frames, int fps, int rate) {
+AudioSection SectionForFrames(int64_t first, int64_t frames, int fps, int rate) {
   AudioSection s;
-  s.first = static_cast<int64_t>(from) * rate / 100;
-  // Rounded, so the sound lasts frames / fps to within half an audio frame.
-  s.count = (frames * rate + fps / 2) / fps;
+  s.first = AudioFrameAt(first, fps, rate);
+  s.count = AudioFrameAt(first + frames, fps, rate) - s.first;
   return s;
 }
 

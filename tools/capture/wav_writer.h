@@ -7,12 +7,14 @@
 namespace capture {
 
 // Audio frames [first, first + count) of a file at `rate` that sound while `frames` video
-// frames at `fps`, starting at show time `from` (hundredths), are on screen.
+// frames of the capture grid at `fps`, from grid frame `first` on, are on screen. Each
+// video frame's sound starts at its own exact time, rounded, so the sections of adjacent
+// pieces join without a gap or an overlap.
 struct AudioSection {
   int64_t first = 0;
   int64_t count = 0;
 };
-AudioSection SectionForFrames(int32_t from, int64_t frames, int fps, int rate);
+AudioSection SectionForFrames(int64_t first, int64_t frames, int fps, int rate);
 
 // The 44-byte RIFF header for `frames` interleaved 16-bit frames.
 std::string WavHeader(int rate, int channels, int64_t frames);
