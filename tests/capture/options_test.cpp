@@ -76,11 +76,15 @@ TEST(CaptureOptions, MoreThanTwoDecimalsSuggestTheSceneOption) {
   EXPECT_NE(r.output.find("--scene"), std::string::npos);
 }
 
-TEST(CaptureOptions, JobsAndProgressLines) {
-  Options o;
+TEST(CaptureOptions, JobsProgressLinesAndQuickStart) {
+  Options o, quick;
   ASSERT_EQ(Parse({"--jobs=3", "--progress-lines", "--out", "v.y4m"}, &o), ParseResult::kRun);
   EXPECT_EQ(o.jobs, 3);
   EXPECT_TRUE(o.progressLines);
+  EXPECT_FALSE(o.quickStart);
+  ASSERT_EQ(Parse({"--quick-start", "--bench"}, &quick), ParseResult::kRun);
+  EXPECT_TRUE(quick.quickStart);
+  EXPECT_FALSE(quick.progressLines);
   EXPECT_TRUE(capture::RunsInPieces(o)) << "the whole show reaches seven scenes";
   Options scene, shot;
   ASSERT_EQ(Parse({"--jobs", "3", "--scene", "2", "--out", "v.y4m"}, &scene), ParseResult::kRun);
@@ -132,6 +136,8 @@ TEST(CaptureOptions, ContradictionsAndMissingValuesAreRefused) {
       {"--out", "d", "--jobs", "0"},
       {"--out", "d", "--jobs", "65"},
       {"--bench", "--jobs", "2"},                    // timings of one process only
+      {"--out", "d", "--quick-start", "--jobs", "2"},  // such pieces would not join up
+      {"--out", "d", "--quick-start=yes"},
       {"--out", "d", "--from", "0:10.10", "--to", "0:10.20", "--fps", "2"},  // no frame between
   };
   for (const auto& args : bad) {
@@ -160,7 +166,7 @@ TEST(CaptureTool, BadArgumentsExitTwoWithTheUsage) {
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.output.find("--fps"), std::string::npos);
   for (const char* option : {"--out", "--frame", "--from", "--to", "--scene", "--audio", "--bench", "--bench-json",
-                             "--data", "--verbose", "--jobs", "--progress-lines"})
+                             "--data", "--verbose", "--jobs", "--progress-lines", "--quick-start"})
     EXPECT_NE(r.output.find(std::string("  ") + option + " "), std::string::npos) << option;
   RunResult help = RunTool("--help");
   EXPECT_EQ(help.exitCode, 0);

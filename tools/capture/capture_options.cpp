@@ -93,6 +93,7 @@ bool CheckCombination(Options* o, Given given, std::string* error) {
   if (o->bench && (!o->out.empty() || !o->audio.empty()))
     return Fail(error, "--bench writes no files; drop --out and --audio");
   if (o->bench && o->jobs > 1) return Fail(error, "--bench times one process; drop --jobs");
+  if (o->quickStart && o->jobs > 1) return Fail(error, "--quick-start pieces would not join up; drop --jobs");
   if (o->singleFrame && o->output != Output::kPngFile) return Fail(error, "--frame needs --out FILE.png");
   if (!o->singleFrame && o->output == Output::kPngFile)
     return Fail(error, "--out FILE.png holds one frame; add --frame TIME, or give a directory");
@@ -145,6 +146,9 @@ std::string UsageText() {
          "  --scene SCENE     the section SCENE plays (instead of --from and --to; with\n"
          "                    --frame, from the scene's start to the frame)\n"
          "  --fps N           frames per second of show time (default 60)\n"
+         "  --quick-start     start by moving the clocks and the music to --from, as the live\n"
+         "                    show does, instead of replaying the show up to it: quick, but what\n"
+         "                    earlier frames build up starts afresh (for --bench, quick looks)\n"
          "  --jobs N          cut the section where scenes end and capture the pieces in up\n"
          "                    to N processes of this program at once; the files are the\n"
          "                    same as one process writes\n"
@@ -191,11 +195,18 @@ ParseResult ParseArguments(const std::vector<std::string>& args, Options* o, std
     MorlenGL::OptionWord word = MorlenGL::SplitOption(args[i]);
     const std::string& name = word.name;
     if (name == "-h" || name == "--help") return ParseResult::kHelp;
-    if (name == "--bench" || name == "--verbose" || name == "--progress-lines") {
+    static const std::pair<const char*, bool Options::*> kSwitches[] = {
+        {"--bench", &Options::bench},
+        {"--verbose", &Options::verbose},
+        {"--progress-lines", &Options::progressLines},
+        {"--quick-start", &Options::quickStart}};
+    bool isSwitch = false;
+    for (const auto& [switchName, member] : kSwitches) {
+      if (name != switchName) continue;
       if (word.hasValue) return Bad(error, name + " takes no value");
-      (name == "--bench" ? o->bench : name == "--verbose" ? o->verbose : o->progressLines) = true;
-      continue;
+      o->*member = isSwitch = true;
     }
+    if (isSwitch) continue;
     static const char* const kValued[] = {"--out", "--frame", "--from", "--to", "--scene", "--fps",
                                           "--audio", "--bench-json", "--data", "--jobs"};
     bool known = false;

@@ -36,6 +36,7 @@ struct Options {
   std::string dataDir;       // empty: the working directory
   int jobs = 1;              // worker processes for the pieces of the section
   bool progressLines = false;  // progress as lines for a program reading stderr
+  bool quickStart = false;   // shift the clocks to `from` instead of replaying the show up to it
 };
 
 enum class ParseResult { kRun, kHelp, kBadArguments };

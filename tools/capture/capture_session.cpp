@@ -62,8 +62,10 @@ CaptureSession::~CaptureSession() = default;
 
 int CaptureSession::Run() {
   plat::SetVerbose(options_.verbose);
-  // Every capture runs the show from its beginning, so a section is the frames of a run from 0.
-  plat::UseVirtualCounter(CounterFrequencyFor(options_.fps), 0);
+  // Every capture runs the show from its beginning, so a section is the frames of a run from 0;
+  // a quick start begins with the counter where such a run has it at the section.
+  if (options_.quickStart) frame_ = section_.first;
+  plat::UseVirtualCounter(CounterFrequencyFor(options_.fps), frame_ * CountsPerFrame(options_.fps));
   plat::OverrideCalendarTime(kFixedCalendarTime);
   plat::AudioForceSilent(true);
   if (!PrepareOutput()) return 3;
@@ -97,6 +99,7 @@ bool CaptureSession::PrepareOutput() {
 void CaptureSession::ShowInitialized(Tolvane& app) {
   showStarted_ = true;
   const int32_t start = FrameTime(section_.first, options_.fps);
+  if (options_.quickStart && start > 0) ShiftShowTo(app, start, FrameTime(section_.first - 1, options_.fps));
   drawnFrom_ = FirstFrameAt(MorlenGL::DrawnHistoryStart(app.m_demo.Scenes(), start), options_.fps);
   if (drawnFrom_ > 0 && !CanDiscardRasterization()) {
     plat::Detail("OpenGL below 3.0: the frames before %s are drawn in full", FormatTime(start).c_str());
