@@ -72,7 +72,7 @@ class PieceRun {
   bool JoinFinished();
   bool Finish();
   void StopAll();
-  void ShowProgress(bool force);
+  void ShowProgress();
   void ClearProgress();
   std::string Name(const Worker& w) const;
 
@@ -202,7 +202,7 @@ int PieceRun::Watch() {
       if (fds[i].revents)
         if (int code = Read(*owners[i])) return code;
   }
-  ShowProgress(false);
+  ShowProgress();
   return 0;
 }
 
@@ -305,9 +305,9 @@ void PieceRun::StopAll() {
 }
 
 // One line for the whole section, then each piece: captured frames, the replay's share, or waiting.
-void PieceRun::ShowProgress(bool force) {
+void PieceRun::ShowProgress() {
   const WallClock::time_point now = WallClock::now();
-  if (!tty_ || (!force && now - lastProgress_ < std::chrono::milliseconds(250))) return;
+  if (!tty_ || now - lastProgress_ < std::chrono::milliseconds(250)) return;
   lastProgress_ = now;
   int64_t done = 0;
   std::string pieces;
