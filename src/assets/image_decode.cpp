@@ -190,9 +190,65 @@ std::vector<std::vector<Tap>> TentTaps(int srcSize, int dstSize) {
   return taps;
 }
 
+// Rounds halves away from zero, as lround does, and clamps to a byte; the sums are never
+// negative. v - whole is exact for floats of this size, so this is lround to the bit.
 unsigned char ToByte(float v) {
-  return static_cast<unsigned char>(std::clamp(std::lround(v), 0L, 255L));
+  if (!(v > 0.0f)) return 0;
+  if (v >= 255.0f) return 255;
+  const int whole = static_cast<int>(v);
+  return static_cast<unsigned char>(whole + (v - static_cast<float>(whole) >= 0.5f ? 1 : 0));
 }
+
+// One source row through the horizontal taps into floats; with equal widths the taps are single
+// weights of exactly 1, so the row is only converted.
+void WidenRow(const unsigned char* row, int srcWidth, const std::vector<std::vector<Tap>>& across, int ch,
+              float* target) {
+  const int width = static_cast<int>(across.size());
+  if (width == srcWidth) {
+    for (int i = 0; i < width * ch; ++i) target[i] = row[i];
+    return;
+  }
+  for (int x = 0; x < width; ++x)
+    for (int c = 0; c < ch; ++c) {
+      float sum = 0.0f;
+      for (const Tap& t : across[x]) sum += t.weight * row[t.index * ch + c];
+      target[x * ch + c] = sum;
+    }
+}
+
+// The horizontal pass's rows that the vertical pass still needs: output rows take source rows in
+// rising order, so a ring as deep as the widest span of rows one output row reads holds them all.
+class WideRows {
+ public:
+  WideRows(const Image& src, const std::vector<std::vector<Tap>>& across, const std::vector<std::vector<Tap>>& down)
+      : src_(src), across_(across), stride_(across.size() * src.channels) {
+    for (const auto& taps : down) {
+      auto [low, high] = std::minmax_element(taps.begin(), taps.end(),
+                                             [](const Tap& a, const Tap& b) { return a.index < b.index; });
+      if (low != taps.end()) depth_ = std::max(depth_, high->index - low->index + 1);
+    }
+    rows_.resize(stride_ * depth_);
+    held_.assign(depth_, -1);
+  }
+  const float* Row(int y) {
+    const int slot = y % depth_;
+    float* row = rows_.data() + stride_ * slot;
+    if (held_[slot] != y) {
+      WidenRow(src_.pixels.data() + static_cast<size_t>(y) * src_.width * src_.channels, src_.width, across_,
+               src_.channels, row);
+      held_[slot] = y;
+    }
+    return row;
+  }
+
+ private:
+  const Image& src_;
+  const std::vector<std::vector<Tap>>& across_;
+  size_t stride_;
+  int depth_ = 1;
+  std::vector<float> rows_;
+  std::vector<int> held_;  // the source row each slot holds, -1 for none
+};
 
 }  // namespace
 
@@ -298,26 +354,22 @@ Image Resample(const Image& src, int width, int height) {
     return dst;
   }
   const int ch = src.channels;
+  // Equal sizes are an exact copy: every tap is one weight of exactly 1.
+  if (width == src.width && height == src.height) {
+    dst.pixels = src.pixels;
+    return dst;
+  }
   const auto across = TentTaps(src.width, width);
   const auto down = TentTaps(src.height, height);
+  WideRows wide(src, across, down);
 
-  // Horizontal pass into floats, one row per source row.
-  std::vector<float> wide(static_cast<size_t>(src.height) * width * ch);
-  for (int y = 0; y < src.height; ++y) {
-    const unsigned char* row = src.pixels.data() + static_cast<size_t>(y) * src.width * ch;
-    float* target = wide.data() + static_cast<size_t>(y) * width * ch;
-    for (int x = 0; x < width; ++x)
-      for (const Tap& t : across[x])
-        for (int c = 0; c < ch; ++c) target[x * ch + c] += t.weight * row[t.index * ch + c];
-  }
-
-  // Vertical pass to bytes.
+  // Vertical pass over the horizontally filtered rows, to bytes.
   dst.pixels.resize(static_cast<size_t>(width) * height * ch);
   std::vector<float> sum(static_cast<size_t>(width) * ch);
   for (int y = 0; y < height; ++y) {
     std::fill(sum.begin(), sum.end(), 0.0f);
     for (const Tap& t : down[y]) {
-      const float* row = wide.data() + static_cast<size_t>(t.index) * width * ch;
+      const float* row = wide.Row(t.index);
       for (size_t i = 0; i < sum.size(); ++i) sum[i] += t.weight * row[i];
     }
     unsigned char* target = dst.pixels.data() + static_cast<size_t>(y) * width * ch;
