@@ -17,7 +17,7 @@ namespace plat {
 
 namespace {
 
-// One decoded file and how it plays. With a device the mixer (SDL's thread) advances
+// One file, decoded as it is read, and how it plays. With a device the mixer (SDL's thread) advances
 // `position`; without one, `position` holds where the stream stood at `counterStart`.
 struct Stream {
   AudioStream handle = 0;
@@ -186,7 +186,7 @@ void AudioForceSilent(bool on) { Audio().forceSilent = on; }
 AudioStream AudioStreamCreate(const std::string& path) {
   auto stream = std::make_unique<Stream>();
   std::string error;
-  const bool ok = DecodeMp3File(path, &stream->pcm, &error);
+  const bool ok = OpenMp3File(path, &stream->pcm, &error);
   if (!error.empty()) Report("%s: %s", path.c_str(), error.c_str());
   if (!ok) return 0;
   AudioState& audio = Audio();
@@ -286,8 +286,8 @@ bool AudioStreamPcm(AudioStream handle, int64_t first, int64_t count, std::vecto
     if (!s) return false;
     loop = s->loop;
   }
-  // The decoded frames never change and only this thread frees streams: a long copy
-  // need not hold the mixer up.
+  // Only this thread frees streams, and the decoder keeps its own lock: a long copy need
+  // not hold the mixer up.
   *samples = SectionPcm(s->pcm, first, count, loop);
   return true;
 }

@@ -1,4 +1,4 @@
-// audio_device.h -- music streams: decoded whole when created, mixed by SDL2 audio or played silently on the counter.
+// audio_device.h -- music streams: decoded as they are read, mixed by SDL2 audio or played silently on the counter.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -21,8 +21,9 @@ bool AudioHasDevice();
 // Never open a real device from the next AudioOpen on (tests, the capture tool).
 void AudioForceSilent(bool on);
 
-// Decodes a whole MP3 file (the path is used as given). A missing or undecodable file
-// returns 0 after one diagnostics line naming it.
+// Opens an MP3 file (the path is used as given), to be decoded as it plays or is read; its
+// length, rate and channels are known at once. A missing or undecodable file returns 0
+// after one diagnostics line naming it.
 AudioStream AudioStreamCreate(const std::string& path);
 void AudioStreamFree(AudioStream stream);
 

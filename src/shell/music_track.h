@@ -17,7 +17,7 @@ struct MusicTrack {
 
 // 1. Opens the output device at 44100 Hz; a repeated call changes nothing.
 void AudioInit();
-// 2. Decodes m_fileName (a data path) into a new stream with exact length and seeking.
+// 2. Opens m_fileName (a data path) as a new stream with exact length and seeking, decoded as it plays.
 //    A missing or undecodable file leaves m_stream 0 and reports one line.
 void StreamCreateFile(MusicTrack& track);
 // 3. Gives the stream the track's loop flag: a looping stream restarts at its end.
