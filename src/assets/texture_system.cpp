@@ -1,4 +1,4 @@
-// texture_system.cpp -- cTextureSystem: decoding through image_decode, upload and binding.
+// texture_system.cpp -- cTextureSystem: decoding through image_decode (or the workers that decode ahead), upload and binding.
 #include "assets/texture_system.h"
 
 #include <epoxy/gl.h>
@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "assets/decode_ahead.h"
 #include "assets/image_decode.h"
 #include "platform/data_path.h"
 #include "platform/diagnostics.h"
@@ -40,7 +41,7 @@ void SetWrap(GLint mode) {
 // overlays on a quad flipped in y. Returns the new texture name, 0 on failure.
 GLuint LoadPngTexture(const char* path) {
   Image image;
-  if (!DecodePng(plat::ResolveDataPath(path), &image)) return 0;
+  if (!DecodeForTexture({plat::ResolveDataPath(path), true, 0}, &image)) return 0;
   GLuint name = 0;
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
@@ -88,7 +89,7 @@ bool LoadPictureFile(const char* path, cTextureSystem& texture) {
   GLint maxSize = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
   Image texels;
-  if (!LoadPictureTexels(file, maxSize, &texels)) return false;
+  if (!DecodeForTexture({file, false, maxSize}, &texels)) return false;
 
   GLuint name = 0;
   glGenTextures(1, &name);
@@ -97,6 +98,12 @@ bool LoadPictureFile(const char* path, cTextureSystem& texture) {
   SetLinearFilters();
   UploadLevel0(texels);
   return true;
+}
+
+void DecodeDataPicturesAhead() {
+  GLint maxSize = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+  BeginDecodeAhead(plat::ResolveDataPath("data"), maxSize);
 }
 
 void cTextureSystem::CreateWhite() {

@@ -32,4 +32,9 @@ class cTextureSystem {
 // Returns false, with one diagnostics line and textureId untouched, when nothing was created.
 bool LoadPictureFile(const char* path, cTextureSystem& texture);
 
+// Starts decoding the pictures of the "data" folder on worker threads (decode_ahead.h), so the
+// loads that follow find them decoded; EndDecodeAhead frees them once loading is over. The
+// loads upload exactly what they would have decoded themselves.
+void DecodeDataPicturesAhead();
+
 }  // namespace MorlenGL

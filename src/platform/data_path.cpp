@@ -5,6 +5,8 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+
 namespace plat {
 
 static bool Exists(const std::string& path) {
@@ -49,6 +51,20 @@ std::string ResolveDataPath(std::string_view path) {
     result += match;
   }
   return result;
+}
+
+std::vector<std::string> ListFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* d = opendir(folder.empty() ? "." : folder.c_str());
+  if (!d) return names;
+  while (dirent* e = readdir(d)) {
+    struct stat st;
+    const std::string path = folder + "/" + e->d_name;
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) names.push_back(e->d_name);
+  }
+  closedir(d);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace plat

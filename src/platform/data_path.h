@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace plat {
 
@@ -9,5 +10,8 @@ namespace plat {
 // against what exists, relative to the working directory. When nothing matches,
 // the converted path is returned as it is, so the caller's open fails and reports it.
 std::string ResolveDataPath(std::string_view path);
+
+// The names of the plain files in `folder`, sorted; none when it cannot be read.
+std::vector<std::string> ListFiles(const std::string& folder);
 
 }  // namespace plat

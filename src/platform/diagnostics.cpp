@@ -1,4 +1,4 @@
-// diagnostics.cpp -- stderr sink with a verbose switch and a capture hook for tests.
+// diagnostics.cpp -- stderr sink with a verbose switch, a capture hook for tests and one per thread for workers.
 #include "platform/diagnostics.h"
 
 #include <cstdarg>
@@ -11,9 +11,15 @@ static struct {
   std::vector<std::string>* capture = nullptr;
 } diag;
 
+static thread_local std::vector<std::string>* threadCapture = nullptr;
+
 static void Emit(const char* fmt, va_list args) {
   char buffer[2048];
   vsnprintf(buffer, sizeof buffer, fmt, args);
+  if (threadCapture) {
+    threadCapture->push_back(buffer);
+    return;
+  }
   if (diag.capture) {
     diag.capture->push_back(buffer);
     return;
@@ -39,5 +45,6 @@ void Detail(const char* fmt, ...) {
 void SetVerbose(bool on) { diag.verbose = on; }
 bool IsVerbose() { return diag.verbose; }
 void CaptureDiagnostics(std::vector<std::string>* lines) { diag.capture = lines; }
+void CaptureThreadDiagnostics(std::vector<std::string>* lines) { threadCapture = lines; }
 
 }  // namespace plat

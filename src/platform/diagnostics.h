@@ -16,4 +16,8 @@ bool IsVerbose();
 // Tests capture what would reach stderr; pass nullptr to print again.
 void CaptureDiagnostics(std::vector<std::string>* lines);
 
+// This thread's lines go to `lines` instead, whatever else captures (nullptr ends it): work done
+// on a worker thread keeps its lines for the thread that asked for it to pass on with Report.
+void CaptureThreadDiagnostics(std::vector<std::string>* lines);
+
 }  // namespace plat

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "assets/decode_ahead.h"
 #include "assets/geometry.h"
 #include "platform/audio_device.h"
 #include "platform/message_box.h"
@@ -65,6 +66,8 @@ bool Tolvane::LoadingStep() {
     ShowMessage("OpenGL 2.1 not supported.. lol", "OpenGL 2.1 not supported", plat::kMbOk);
     exit(1);
   }
+  // Meanwhile the data folder's pictures are decoded on worker threads; the loads take them.
+  DecodeDataPicturesAhead();
   // 2. The loading music's stream.
   m_loadingMusic.m_fileName = "data\\loading.mp3";
   AudioInit();
@@ -106,6 +109,7 @@ bool Tolvane::Initialize() {
   // 3. Every scene loads; the demo music starts.
   m_demo.m_demoClock = &m_clock;
   m_demo.Init();
+  EndDecodeAhead();  // every picture is uploaded: what the workers decoded goes
   // 4. The demo's own window on the application clock.
   m_demo.m_startTime = ParseTimeString("0:0.0");
   m_demo.m_endTime = ParseTimeString("5:04.0");

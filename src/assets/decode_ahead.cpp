@@ -1,0 +1,179 @@
+// decode_ahead.cpp -- a queue of picture files, worker threads that decode them, and the loaders' look-up.
+#include "assets/decode_ahead.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/data_path.h"
+#include "platform/diagnostics.h"
+
+namespace MorlenGL {
+
+namespace {
+
+// Far above the show's pictures (about a hundred megabytes decoded); a folder of huge
+// unused pictures must not fill the memory while loading.
+constexpr size_t kHeldBytes = size_t{512} << 20;
+
+// One file and how it is decoded. Whoever set kDecoding fills the rest and sets kDone.
+struct Entry {
+  enum State { kQueued, kDecoding, kDone };
+  DecodeRequest request;
+  State state = kQueued;
+  bool ok = false;
+  Image image;
+  std::vector<std::string> lines;  // diagnostics, printed by each caller that takes it
+};
+
+struct DecodeAhead {
+  std::mutex mutex;  // over everything below
+  std::condition_variable done;
+  std::vector<std::unique_ptr<Entry>> entries;  // queued in name order, then what callers added
+  std::vector<std::thread> workers;
+  bool active = false;
+  bool stopping = false;
+  size_t heldBytes = 0;
+};
+
+// Lives until exit, so a worker never outlives it; the destructor stops them in order.
+struct DecodeAheadOwner {
+  DecodeAhead state;
+  ~DecodeAheadOwner() { EndDecodeAhead(); }
+};
+
+DecodeAhead& Ahead() {
+  static DecodeAheadOwner owner;
+  return owner.state;
+}
+
+bool SameRequest(const DecodeRequest& a, const DecodeRequest& b) {
+  return a.path == b.path && a.png == b.png && (a.png || a.maxSize == b.maxSize);
+}
+
+// The decode itself, with the lines it prints kept in the entry.
+void Decode(Entry& entry) {
+  plat::CaptureThreadDiagnostics(&entry.lines);
+  const DecodeRequest& r = entry.request;
+  entry.ok = r.png ? DecodePng(r.path, &entry.image) : LoadPictureTexels(r.path, r.maxSize, &entry.image);
+  plat::CaptureThreadDiagnostics(nullptr);
+}
+
+// Under the lock, once the entry is decoded. Everything decoded is kept until End: what the
+// show loads it uploads too, so the textures themselves take as much again.
+void Finish(DecodeAhead& ahead, Entry& entry) {
+  ahead.heldBytes += entry.image.pixels.size();
+  entry.state = Entry::kDone;
+  ahead.done.notify_all();
+}
+
+// Under the lock: a worker's next file, none once the workers hold enough or must stop.
+Entry* NextQueued(DecodeAhead& ahead) {
+  if (ahead.stopping || ahead.heldBytes >= kHeldBytes) return nullptr;
+  for (auto& e : ahead.entries)
+    if (e->state == Entry::kQueued) return e.get();
+  return nullptr;
+}
+
+void Work(DecodeAhead& ahead) {
+  std::unique_lock<std::mutex> lock(ahead.mutex);
+  while (Entry* entry = NextQueued(ahead)) {
+    entry->state = Entry::kDecoding;
+    lock.unlock();
+    Decode(*entry);
+    lock.lock();
+    Finish(ahead, *entry);
+  }
+}
+
+// The request as the texture loaders would make it for a file of the folder; false for files they do not decode.
+bool RequestFor(const std::string& folder, const std::string& name, int maxSize, DecodeRequest* request) {
+  const size_t dot = name.rfind('.');
+  const char* extension = dot == std::string::npos ? "" : name.c_str() + dot;
+  request->path = folder + "/" + name;
+  request->maxSize = maxSize;
+  request->png = name.find(".png") != std::string::npos;
+  return request->png || strcasecmp(extension, ".jpg") == 0 || strcasecmp(extension, ".jpeg") == 0;
+}
+
+void PassOn(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) plat::Report("%s", line.c_str());
+}
+
+// Under the lock: the entry for the request, added at the end of the queue when new.
+Entry& FindOrAdd(DecodeAhead& ahead, const DecodeRequest& request) {
+  for (auto& e : ahead.entries)
+    if (SameRequest(e->request, request)) return *e;
+  ahead.entries.push_back(std::make_unique<Entry>());
+  ahead.entries.back()->request = request;
+  return *ahead.entries.back();
+}
+
+}  // namespace
+
+void BeginDecodeAhead(const std::string& folder, int maxSize) {
+  EndDecodeAhead();
+  DecodeAhead& ahead = Ahead();
+  std::lock_guard<std::mutex> lock(ahead.mutex);
+  for (const std::string& name : plat::ListFiles(folder)) {
+    auto entry = std::make_unique<Entry>();
+    if (RequestFor(folder, name, maxSize, &entry->request)) ahead.entries.push_back(std::move(entry));
+  }
+  ahead.active = true;
+  ahead.stopping = false;
+  const unsigned processors = std::max(2u, std::thread::hardware_concurrency());
+  for (unsigned i = 0; i + 1 < processors && i < ahead.entries.size(); ++i)
+    ahead.workers.emplace_back(Work, std::ref(ahead));
+}
+
+void EndDecodeAhead() {
+  DecodeAhead& ahead = Ahead();
+  std::vector<std::thread> workers;
+  {
+    std::lock_guard<std::mutex> lock(ahead.mutex);
+    ahead.stopping = true;
+    workers.swap(ahead.workers);
+  }
+  for (std::thread& worker : workers) worker.join();
+  std::lock_guard<std::mutex> lock(ahead.mutex);
+  ahead.entries.clear();
+  ahead.heldBytes = 0;
+  ahead.active = false;
+}
+
+bool DecodeForTexture(const DecodeRequest& request, Image* out) {
+  DecodeAhead& ahead = Ahead();
+  std::unique_lock<std::mutex> lock(ahead.mutex);
+  if (!ahead.active) {
+    lock.unlock();
+    Entry alone;
+    alone.request = request;
+    Decode(alone);
+    PassOn(alone.lines);
+    if (alone.ok) *out = std::move(alone.image);
+    return alone.ok;
+  }
+  Entry& entry = FindOrAdd(ahead, request);
+  ahead.done.wait(lock, [&entry] { return entry.state != Entry::kDecoding; });
+  if (entry.state == Entry::kQueued) {
+    // No worker has begun it: decoding it here beats waiting for one.
+    entry.state = Entry::kDecoding;
+    lock.unlock();
+    Decode(entry);
+    lock.lock();
+    Finish(ahead, entry);
+  }
+  const std::vector<std::string> lines = entry.lines;
+  const bool ok = entry.ok;
+  if (ok) *out = entry.image;
+  lock.unlock();
+  PassOn(lines);
+  return ok;
+}
+
+}  // namespace MorlenGL
