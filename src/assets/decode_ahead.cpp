@@ -26,9 +26,8 @@ struct Entry {
   enum State { kQueued, kDecoding, kDone };
   DecodeRequest request;
   State state = kQueued;
-  bool ok = false;
-  Image image;
-  std::vector<std::string> lines;  // diagnostics, printed by each caller that takes it
+  std::shared_ptr<const Image> image;  // none when the decoder failed
+  std::vector<std::string> lines;      // diagnostics, printed by each caller that takes it
 };
 
 struct DecodeAhead {
@@ -36,6 +35,7 @@ struct DecodeAhead {
   std::condition_variable done;
   std::vector<std::unique_ptr<Entry>> entries;  // queued in name order, then what callers added
   std::vector<std::thread> workers;
+  int working = 0;  // workers still looking for files
   bool active = false;
   bool stopping = false;
   size_t heldBytes = 0;
@@ -60,14 +60,16 @@ bool SameRequest(const DecodeRequest& a, const DecodeRequest& b) {
 void Decode(Entry& entry) {
   plat::CaptureThreadDiagnostics(&entry.lines);
   const DecodeRequest& r = entry.request;
-  entry.ok = r.png ? DecodePng(r.path, &entry.image) : LoadPictureTexels(r.path, r.maxSize, &entry.image);
+  auto image = std::make_shared<Image>();
+  if (r.png ? DecodePng(r.path, image.get()) : LoadPictureTexels(r.path, r.maxSize, image.get()))
+    entry.image = std::move(image);
   plat::CaptureThreadDiagnostics(nullptr);
 }
 
 // Under the lock, once the entry is decoded. Everything decoded is kept until End: what the
 // show loads it uploads too, so the textures themselves take as much again.
 void Finish(DecodeAhead& ahead, Entry& entry) {
-  ahead.heldBytes += entry.image.pixels.size();
+  if (entry.image) ahead.heldBytes += entry.image->pixels.size();
   entry.state = Entry::kDone;
   ahead.done.notify_all();
 }
@@ -89,6 +91,8 @@ void Work(DecodeAhead& ahead) {
     lock.lock();
     Finish(ahead, *entry);
   }
+  --ahead.working;
+  ahead.done.notify_all();
 }
 
 // The request as the texture loaders would make it for a file of the folder; false for files they do not decode.
@@ -127,8 +131,16 @@ void BeginDecodeAhead(const std::string& folder, int maxSize) {
   ahead.active = true;
   ahead.stopping = false;
   const unsigned processors = std::max(2u, std::thread::hardware_concurrency());
-  for (unsigned i = 0; i + 1 < processors && i < ahead.entries.size(); ++i)
+  for (unsigned i = 0; i + 1 < processors && i < ahead.entries.size(); ++i) {
+    ++ahead.working;
     ahead.workers.emplace_back(Work, std::ref(ahead));
+  }
+}
+
+void WaitForDecodeAhead() {
+  DecodeAhead& ahead = Ahead();
+  std::unique_lock<std::mutex> lock(ahead.mutex);
+  ahead.done.wait(lock, [&ahead] { return ahead.working == 0; });
 }
 
 void EndDecodeAhead() {
@@ -146,7 +158,7 @@ void EndDecodeAhead() {
   ahead.active = false;
 }
 
-bool DecodeForTexture(const DecodeRequest& request, Image* out) {
+std::shared_ptr<const Image> DecodeForTexture(const DecodeRequest& request) {
   DecodeAhead& ahead = Ahead();
   std::unique_lock<std::mutex> lock(ahead.mutex);
   if (!ahead.active) {
@@ -155,8 +167,7 @@ bool DecodeForTexture(const DecodeRequest& request, Image* out) {
     alone.request = request;
     Decode(alone);
     PassOn(alone.lines);
-    if (alone.ok) *out = std::move(alone.image);
-    return alone.ok;
+    return alone.image;
   }
   Entry& entry = FindOrAdd(ahead, request);
   ahead.done.wait(lock, [&entry] { return entry.state != Entry::kDecoding; });
@@ -169,11 +180,10 @@ bool DecodeForTexture(const DecodeRequest& request, Image* out) {
     Finish(ahead, entry);
   }
   const std::vector<std::string> lines = entry.lines;
-  const bool ok = entry.ok;
-  if (ok) *out = entry.image;
+  std::shared_ptr<const Image> image = entry.image;
   lock.unlock();
   PassOn(lines);
-  return ok;
+  return image;
 }
 
 }  // namespace MorlenGL

@@ -40,14 +40,14 @@ void SetWrap(GLint mode) {
 // The PNG branch: rows go up in file order (top row first), which is why the show draws its PNG
 // overlays on a quad flipped in y. Returns the new texture name, 0 on failure.
 GLuint LoadPngTexture(const char* path) {
-  Image image;
-  if (!DecodeForTexture({plat::ResolveDataPath(path), true, 0}, &image)) return 0;
+  const std::shared_ptr<const Image> image = DecodeForTexture({plat::ResolveDataPath(path), true, 0});
+  if (!image) return 0;
   GLuint name = 0;
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
   SetWrap(GL_CLAMP);
   SetLinearFilters();
-  UploadLevel0(image);
+  UploadLevel0(*image);
   return name;
 }
 
@@ -88,15 +88,15 @@ bool LoadPictureFile(const char* path, cTextureSystem& texture) {
   const std::string file = strstr(path, "http://") ? std::string(path) : plat::ResolveDataPath(path);
   GLint maxSize = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-  Image texels;
-  if (!DecodeForTexture({file, false, maxSize}, &texels)) return false;
+  const std::shared_ptr<const Image> texels = DecodeForTexture({file, false, maxSize});
+  if (!texels) return false;
 
   GLuint name = 0;
   glGenTextures(1, &name);
   texture.textureId = name;
   glBindTexture(GL_TEXTURE_2D, name);
   SetLinearFilters();
-  UploadLevel0(texels);
+  UploadLevel0(*texels);
   return true;
 }
 
