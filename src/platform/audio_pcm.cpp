@@ -150,9 +150,13 @@ bool Mp3Blocks::Open(const std::string& path, int* rate, int* channels, std::str
   if (!decoder_) return false;
   long fileRate = 0;
   if (!OpenFile(decoder_, path, &fileRate, &channels_, error)) return false;
-  // A scan reads every frame's header without decoding: with the encoder's info frame the
-  // length is exact, trimmed as a whole decode trims it, and seeking is to the frame.
-  if (mpg123_scan(decoder_) != MPG123_OK || mpg123_length(decoder_) <= 0) {
+  // The encoder's info frame gives the exact length at once, trimmed as a whole decode trims
+  // it. Without one a scan of every frame header counts it (there is nothing to trim then; over
+  // a file cut shorter than its info frame says, a scan would turn the trimming off).
+  long delay = -1;
+  double unused = 0;
+  const bool tagged = mpg123_getstate(decoder_, MPG123_ENC_DELAY, &delay, &unused) == MPG123_OK && delay >= 0;
+  if ((!tagged && mpg123_scan(decoder_) != MPG123_OK) || mpg123_length(decoder_) <= 0) {
     *error = "not an MP3 file (no audio decoded)";
     return false;
   }
@@ -282,7 +286,6 @@ class FrameCursor {
   std::shared_ptr<const PcmBlock> block_;
 };
 
-// One frame mixed to mono in [-1, 1); silence outside the track (unless looping).
 float MonoAt(const PcmTrack& track, FrameCursor& cursor, int64_t frame, bool loop) {
   const int64_t index = PlayedFrame(track, frame, loop);
   if (index < 0) return 0.0f;
@@ -298,6 +301,11 @@ int64_t PlayedFrame(const PcmTrack& track, int64_t frame, bool loop) {
   if (total == 0) return -1;
   if (loop) return ((frame % total) + total) % total;
   return frame >= 0 && frame < total ? frame : -1;
+}
+
+float MonoAt(const PcmTrack& track, int64_t frame, bool loop) {
+  FrameCursor cursor(track);
+  return MonoAt(track, cursor, frame, loop);
 }
 
 std::vector<int16_t> SectionPcm(const PcmTrack& track, int64_t first, int64_t count, bool loop) {

@@ -377,3 +377,120 @@ TEST(AudioDevice, MixerOutputIsTheDecodedSound) {
   for (size_t i = lead; i < expected.size(); ++i)
     ASSERT_FLOAT_EQ(out[first + i - lead], expected[i] / 32768.0f) << "sample " << i;
 }
+
+// ---- decoding as it is read ----
+
+namespace {
+
+// Stereo whose sides differ and whose pitch and level keep moving, with a little noise, so
+// that no two blocks of the decoder look alike.
+std::vector<int16_t> Moving(int64_t frames) {
+  std::vector<int16_t> out(static_cast<size_t>(frames * 2));
+  uint32_t noise = 12345;
+  for (int64_t i = 0; i < frames; ++i) {
+    const double t = double(i) / kRate;
+    noise = noise * 1664525u + 1013904223u;
+    const double left = 0.4 * std::sin(2 * M_PI * (200 + 150 * t) * t) * (0.6 + 0.4 * std::sin(t * 3));
+    const double right = 0.3 * std::sin(2 * M_PI * 660 * t) + 0.05 * (double(noise >> 16) / 32768.0 - 1.0);
+    out[size_t(2 * i)] = int16_t(std::lround(left * 32767));
+    out[size_t(2 * i + 1)] = int16_t(std::lround(right * 32767));
+  }
+  return out;
+}
+
+bool SameSpectrum(const plat::PcmTrack& a, const plat::PcmTrack& b, int64_t frame, bool loop) {
+  float x[plat::kFftBins], y[plat::kFftBins];
+  plat::SpectrumAt(a, frame, loop, x);
+  plat::SpectrumAt(b, frame, loop, y);
+  return std::memcmp(x, y, sizeof x) == 0;
+}
+
+}  // namespace
+
+TEST_F(AudioTest, DecodingAsReadGivesTheWholeDecodeBitForBitWhereverReadingJumps) {
+  const std::string path = dir.File("moving.mp3");
+  WriteFile(path, EncodeMp3(Moving(8 * kRate + 321), 2));
+  plat::PcmTrack whole, streamed;
+  std::string error;
+  ASSERT_TRUE(plat::DecodeMp3File(path, &whole, &error)) << error;
+  ASSERT_TRUE(plat::OpenMp3File(path, &streamed, &error)) << error;
+  EXPECT_TRUE(streamed.samples.empty()) << "nothing but the first block is decoded up front";
+  ASSERT_EQ(streamed.Frames(), whole.Frames());
+  EXPECT_EQ(streamed.rate, whole.rate);
+  EXPECT_EQ(streamed.channels, whole.channels);
+
+  // Forward and back, across block edges, at the end and past it, before the start.
+  const int64_t block = plat::Mp3Blocks::kBlockFrames, total = whole.Frames();
+  for (int64_t first : {int64_t{0}, 3 * block - 100, block / 2, 7 * block + 7, int64_t{1}, total - 300,
+                        2 * block, total + 50, int64_t{-200}, 10 * block - 1}) {
+    for (bool loop : {false, true}) {
+      EXPECT_EQ(plat::SectionPcm(streamed, first, 1500, loop), plat::SectionPcm(whole, first, 1500, loop))
+          << "from " << first << (loop ? " looping" : "");
+      EXPECT_TRUE(SameSpectrum(streamed, whole, first, loop)) << "at " << first << (loop ? " looping" : "");
+    }
+  }
+  // The mixer on another rate, wrapping round the end.
+  std::vector<float> mixedWhole(2 * 4000), mixedStreamed(2 * 4000);
+  bool endedWhole = false, endedStreamed = false;
+  const double at = double(total - 1000) + 0.25;
+  EXPECT_EQ(plat::MixInto(whole, at, 0.9, true, mixedWhole.data(), 4000, &endedWhole),
+            plat::MixInto(streamed, at, 0.9, true, mixedStreamed.data(), 4000, &endedStreamed));
+  EXPECT_TRUE(mixedWhole == mixedStreamed);
+  // And the whole piece read straight through.
+  EXPECT_TRUE(plat::SectionPcm(streamed, 0, total, false) == whole.samples);
+
+  // A stream's spectrum after a jump, as the show's later start makes one.
+  plat::AudioStream s = plat::AudioStreamCreate(path);
+  ASSERT_NE(s, 0u);
+  for (int64_t frame : {5 * block + 11, int64_t{kRate}, 6 * block}) {
+    plat::AudioStreamSetPosition(s, frame);
+    float heard[plat::kFftBins], expected[plat::kFftBins];
+    ASSERT_TRUE(plat::AudioStreamFft512(s, heard));
+    plat::SpectrumAt(whole, frame, false, expected);
+    EXPECT_EQ(std::memcmp(heard, expected, sizeof heard), 0) << "at " << frame;
+  }
+  EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(AudioTest, ThreadsReadingOneStreamAtOnceGetTheWholeDecode) {
+  const std::string path = dir.File("moving.mp3");
+  WriteFile(path, EncodeMp3(Moving(6 * kRate), 2));
+  plat::PcmTrack whole, streamed;
+  std::string error;
+  ASSERT_TRUE(plat::DecodeMp3File(path, &whole, &error)) << error;
+  ASSERT_TRUE(plat::OpenMp3File(path, &streamed, &error)) << error;
+  // Each reader jumps about on its own, so the few cached blocks keep changing under the other.
+  auto reader = [&](uint32_t seed, int* mismatches) {
+    for (int i = 0; i < 150; ++i) {
+      seed = seed * 1664525u + 1013904223u;
+      const int64_t first = int64_t(seed >> 8) % whole.Frames();
+      if (plat::SectionPcm(streamed, first, 3000, true) != plat::SectionPcm(whole, first, 3000, true)) ++*mismatches;
+    }
+  };
+  int first = 0, second = 0;
+  std::thread other(reader, 7u, &second);
+  reader(99u, &first);
+  other.join();
+  EXPECT_EQ(first, 0);
+  EXPECT_EQ(second, 0);
+}
+
+TEST_F(AudioTest, AFileCutShortPlaysWhatItHoldsThenSilenceAndSaysSoOnce) {
+  const std::string bytes = EncodeMp3(Moving(3 * kRate), 2);
+  const std::string path = dir.File("cut.mp3");
+  WriteFile(path, bytes.substr(0, bytes.size() / 2));
+  plat::PcmTrack whole, streamed;
+  std::string error;
+  ASSERT_TRUE(plat::DecodeMp3File(path, &whole, &error)) << error;
+  ASSERT_TRUE(plat::OpenMp3File(path, &streamed, &error)) << error;
+  // The info frame still promises three seconds; what is there comes out as the whole decode has it.
+  EXPECT_EQ(streamed.Frames(), 3 * kRate);
+  ASSERT_LT(whole.Frames(), 2 * kRate);
+  const std::vector<int16_t> heard = plat::SectionPcm(streamed, 0, streamed.Frames(), false);
+  EXPECT_TRUE(std::equal(whole.samples.begin(), whole.samples.end(), heard.begin()));
+  EXPECT_TRUE(std::all_of(heard.begin() + whole.samples.size(), heard.end(), [](int16_t v) { return v == 0; }));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("cut.mp3: damaged after"), std::string::npos) << lines[0];
+  plat::SectionPcm(streamed, 0, streamed.Frames(), false);
+  EXPECT_EQ(lines.size(), 1u) << "said once";
+}
