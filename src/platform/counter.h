@@ -14,4 +14,8 @@ void AdvanceVirtualCounter(int64_t ticks);
 void UseRealCounter();
 bool IsVirtualCounter();
 
+// Wall seconds since the kernel started this process (to its 1/100 s), for start-up
+// figures; the virtual counter does not move it. 0 where the kernel does not say.
+double SecondsSinceProcessStart();
+
 }  // namespace plat

@@ -17,7 +17,8 @@ static Tolvane g_tolvane;
 int main(int argc, char** argv) {
   const std::string program = TOLVANE_START_FULLSCREEN ? "tolvane-fullscreen" : "tolvane";
   std::string error;
-  switch (MorlenGL::ParseShowArguments({argv + 1, argv + argc}, &g_tolvane.m_startAt, &error)) {
+  bool verbose = false;
+  switch (MorlenGL::ParseShowArguments({argv + 1, argv + argc}, &g_tolvane.m_startAt, &verbose, &error)) {
     case MorlenGL::ShowArguments::kHelp:
       fputs(MorlenGL::ShowUsage(program).c_str(), stdout);
       return 0;
@@ -28,5 +29,6 @@ int main(int argc, char** argv) {
     case MorlenGL::ShowArguments::kRun:
       break;
   }
+  plat::SetVerbose(verbose);
   return TolvaneMain(g_tolvane, TOLVANE_START_FULLSCREEN != 0);
 }

@@ -125,14 +125,20 @@ std::string SceneNameList() {
   return list;
 }
 
-ShowArguments ParseShowArguments(const std::vector<std::string>& args, int32_t* startAt, std::string* error) {
+ShowArguments ParseShowArguments(const std::vector<std::string>& args, int32_t* startAt, bool* verbose,
+                                 std::string* error) {
   bool given = false;
   *startAt = 0;
+  *verbose = false;
   for (size_t i = 0; i < args.size(); ++i) {
     OptionWord word = SplitOption(args[i]);
     if (word.name == "-h" || word.name == "--help") return ShowArguments::kHelp;
+    if (word.name == "--verbose" && !word.hasValue) {
+      *verbose = true;
+      continue;
+    }
     if (word.name != "--scene" && word.name != "--from") {
-      *error = "unknown option '" + word.name + "'";
+      *error = "unknown option '" + args[i] + "'";
       return ShowArguments::kBadArguments;
     }
     if (!TakeValue(args, &i, &word, error)) return ShowArguments::kBadArguments;
@@ -147,15 +153,17 @@ ShowArguments ParseShowArguments(const std::vector<std::string>& args, int32_t* 
 }
 
 std::string ShowUsage(const std::string& program) {
-  return "usage: " + program + " [--scene SCENE | --from TIME]\n" +
+  return "usage: " + program + " [--scene SCENE | --from TIME] [--verbose]\n" +
          "Plays the show from its beginning, or from a later point with the music there too.\n"
          "  --scene SCENE   start where a scene starts\n"
          "  --from TIME     start at TIME\n"
+         "  --verbose       print every diagnostic, and when the loading picture and the\n"
+         "                  show's first frame were on screen, counted from the process start\n"
+         "  -h, --help      this text\n"
          "A later start moves the clocks and the music there at once: what earlier frames build\n"
          "up (particles, trails, fades, random draws, a scene's picture so far) starts afresh,\n"
          "so it can differ from a run from the beginning. tolvane-capture --from replays the\n"
          "show up to the start and gives exactly the frames of a run from the beginning.\n"
-         "  -h, --help      this text\n"
          "SCENE is 1 to 7 in timeline order, or the scene's name:\n  " + SceneNameList() + "\n" +
          "TIME is [minutes:]seconds[.fraction] with at most two decimals, such as 1:20.5.\n"
          "Escape ends the show, F1 switches between window and full screen.\n";

@@ -44,10 +44,11 @@ OptionWord SplitOption(const std::string& word);
 bool TakeValue(const std::vector<std::string>& args, size_t* i, OptionWord* word, std::string* error);
 
 // The arguments of tolvane and tolvane-fullscreen (without the program name): none, or one
-// of --scene N|NAME and --from TIME (also as --scene=N). *startAt receives the show time of
-// the first frame. On kBadArguments *error holds one line saying why.
+// of --scene N|NAME and --from TIME (also as --scene=N), and --verbose. *startAt receives the
+// show time of the first frame. On kBadArguments *error holds one line saying why.
 enum class ShowArguments { kRun, kHelp, kBadArguments };
-ShowArguments ParseShowArguments(const std::vector<std::string>& args, int32_t* startAt, std::string* error);
+ShowArguments ParseShowArguments(const std::vector<std::string>& args, int32_t* startAt, bool* verbose,
+                                 std::string* error);
 std::string ShowUsage(const std::string& program);
 
 }  // namespace MorlenGL

@@ -9,6 +9,8 @@
 #include "assets/decode_ahead.h"
 #include "assets/geometry.h"
 #include "platform/audio_device.h"
+#include "platform/counter.h"
+#include "platform/diagnostics.h"
 #include "platform/message_box.h"
 #include "sequencing/time_string.h"
 
@@ -97,6 +99,7 @@ bool Tolvane::LoadingStep() {
 }
 
 bool Tolvane::Initialize() {
+  plat::Detail("loading picture on screen %.2f s after the process started", plat::SecondsSinceProcessStart());
   // 1. OpenGL state.
   glShadeModel(GL_SMOOTH);
   glClearColor(0, 0, 0, 0);
@@ -123,6 +126,10 @@ bool Tolvane::Initialize() {
 }
 
 bool Tolvane::UpdateFrame() {
+  // The frame before this one is the show's first, and it has been swapped.
+  if (++m_framesBegun == 2)
+    plat::Detail("first frame of the show on screen %.2f s after the process started",
+                 plat::SecondsSinceProcessStart());
   m_clock.Advance();
   m_demo.Tick();
   return false;

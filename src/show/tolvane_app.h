@@ -24,6 +24,7 @@ class Tolvane : public MorlenGL::cWindowsSystem {
   // Show time of the first frame: 0 plays the show from its beginning. The entry point
   // sets it before Run (tolvane --scene, --from); Initialize shifts the show there.
   int32_t m_startAt = 0;
+  int m_framesBegun = 0;  // UpdateFrame calls so far, for the verbose start-up figure
 };
 
 // Starts the show at `from` instead of 0, with the clocks and music a run from 0 would have

@@ -78,24 +78,31 @@ TEST(ShowArguments, StartAtASceneOrATimeOrFromTheBeginning) {
       {{"--from=5:04"}, 30400}};
   for (const auto& [args, start] : good) {
     int32_t startAt = -1;
+    bool verbose = true;
     std::string error;
-    EXPECT_EQ(ParseShowArguments(args, &startAt, &error), ShowArguments::kRun) << testing::PrintToString(args);
+    EXPECT_EQ(ParseShowArguments(args, &startAt, &verbose, &error), ShowArguments::kRun) << testing::PrintToString(args);
     EXPECT_EQ(startAt, start) << testing::PrintToString(args);
+    EXPECT_FALSE(verbose);
   }
   int32_t startAt = 0;
+  bool verbose = false;
   std::string error;
-  EXPECT_EQ(ParseShowArguments({"--help"}, &startAt, &error), ShowArguments::kHelp);
+  EXPECT_EQ(ParseShowArguments({"--help"}, &startAt, &verbose, &error), ShowArguments::kHelp);
+  EXPECT_EQ(ParseShowArguments({"--verbose", "--scene", "3"}, &startAt, &verbose, &error), ShowArguments::kRun);
+  EXPECT_TRUE(verbose);
+  EXPECT_EQ(startAt, 8001);
 }
 
 TEST(ShowArguments, BadArgumentsAreRefusedWithAReason) {
   const std::vector<std::vector<std::string>> bad = {
       {"--from"},          {"--from="},          {"--from", "1:20.001"},       {"--from", "5:04.01"},
       {"--scene", "8"},    {"--scene", "1", "--from", "0:10"}, {"--from", "1", "--from", "2"}, {"--fullscreen"},
-      {"greeting"}};
+      {"greeting"},        {"--verbose=yes"}};
   for (const auto& args : bad) {
     int32_t startAt = 0;
+    bool verbose = false;
     std::string error;
-    EXPECT_EQ(ParseShowArguments(args, &startAt, &error), ShowArguments::kBadArguments)
+    EXPECT_EQ(ParseShowArguments(args, &startAt, &verbose, &error), ShowArguments::kBadArguments)
         << testing::PrintToString(args);
     EXPECT_FALSE(error.empty());
   }

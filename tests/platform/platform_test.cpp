@@ -2,6 +2,8 @@
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "platform/counter.h"
 #include "platform/crt_random.h"
 #include "platform/data_path.h"
@@ -46,6 +48,22 @@ TEST(Counter, VirtualCounterMovesOnlyByHand) {
   plat::UseRealCounter();
   int64_t a = plat::CounterRead();
   EXPECT_LE(a, plat::CounterRead());
+}
+
+namespace {
+// Taken while the test program's statics are made, moments after the kernel started it.
+const auto g_staticsMade = std::chrono::steady_clock::now();
+}  // namespace
+
+TEST(Counter, ProcessAgeCountsFromTheProcessStart) {
+  const double age = plat::SecondsSinceProcessStart();
+  const double sinceStatics = std::chrono::duration<double>(std::chrono::steady_clock::now() - g_staticsMade).count();
+  // The kernel counts in hundredths; loading the program before its statics takes a moment.
+  EXPECT_GE(age, sinceStatics - 0.011);
+  EXPECT_LT(age, sinceStatics + 10.0);
+  const double later = plat::SecondsSinceProcessStart();
+  EXPECT_GE(later, age);
+  EXPECT_LT(later - age, 1.0);
 }
 
 TEST(DataPath, MatchesEveryComponentWithoutRegardToCase) {
