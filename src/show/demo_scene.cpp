@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/memory.h"
 #include "sequencing/time_string.h"
 
 namespace MorlenGL {
@@ -68,7 +69,21 @@ void cDemoScene::Update() {
   TickInFrameOrder(Scenes());
 }
 
-void cDemoScene::Draw() { DrawInFrameOrder(Scenes()); }
+unsigned ActiveScenes(const SceneList& scenes) {
+  unsigned active = 0;
+  for (int i = 0; i < kSceneCount; ++i)
+    if (scenes[i]->IsActive()) active |= 1u << i;
+  return active;
+}
+
+void cDemoScene::Draw() {
+  DrawInFrameOrder(Scenes());
+  // The driver's working memory for a scene's frames stays with the allocator once the scene
+  // is over; given back, the resident size does not build up from scene to scene.
+  const unsigned active = ActiveScenes(Scenes());
+  if (m_activeScenes & ~active) plat::ReleaseFreeMemory();
+  m_activeScenes = active;
+}
 
 cDemoScene::~cDemoScene() {
   ChannelStop(m_demoMusic);

@@ -41,6 +41,8 @@ constexpr int kFrameOrder[kSceneCount] = {0, 1, 4, 2, 3, 5, 6};
 void InitTimeline(const SceneList& scenes, MusicTrack* music, Timer* demoClock);
 void TickInFrameOrder(const SceneList& scenes);
 void DrawInFrameOrder(const SceneList& scenes);
+// One bit per scene in timeline order, set for those that run this frame.
+unsigned ActiveScenes(const SceneList& scenes);
 
 // The demo time from which every frame must have been drawn for the frame at `demoTime`
 // to come out as in a run from 0: the earliest window start of the scenes that run then,
@@ -67,6 +69,7 @@ class cDemoScene : public cSceneSystem {
   cPlanetWaterScene m_planetWater;
   cGreetingScene m_greeting;
   MusicTrack m_demoMusic;  // "data\music.mp3", not looping
+  unsigned m_activeScenes = 0;  // ActiveScenes as of the last Draw
 };
 
 }  // namespace MorlenGL
