@@ -93,6 +93,23 @@ TEST(CaptureOptions, JobsProgressLinesAndQuickStart) {
   EXPECT_FALSE(capture::RunsInPieces(shot));
 }
 
+TEST(CaptureOptions, SheetTakesEveryTenSecondsOfTheSectionByDefault) {
+  Options o, scene;
+  ASSERT_EQ(Parse({"--sheet", "s.png"}, &o), ParseResult::kRun);
+  EXPECT_EQ(o.output, Output::kSheet);
+  EXPECT_EQ(o.out, "s.png");
+  EXPECT_EQ(o.every, 1000);
+  EXPECT_EQ(o.tileWidth, 256);
+  EXPECT_EQ(o.to, 30400);
+  ASSERT_EQ(Parse({"--scene", "7", "--sheet=s.png", "--every", "1:00.5", "--tile-width", "128", "--fps", "2"}, &scene),
+            ParseResult::kRun);
+  EXPECT_EQ(scene.from, 26001);
+  EXPECT_EQ(scene.every, 6050);
+  EXPECT_EQ(scene.tileWidth, 128);
+  capture::AnchorOutputPaths(&scene, "/home/me");
+  EXPECT_EQ(scene.out, "/home/me/s.png");
+}
+
 TEST(CaptureOptions, OutputKindsFollowThePath) {
   Options dash, bench;
   ASSERT_EQ(Parse({"--out", "-"}, &dash), ParseResult::kRun);
@@ -139,6 +156,20 @@ TEST(CaptureOptions, ContradictionsAndMissingValuesAreRefused) {
       {"--out", "d", "--quick-start", "--jobs", "2"},  // such pieces would not join up
       {"--out", "d", "--quick-start=yes"},
       {"--out", "d", "--from", "0:10.10", "--to", "0:10.20", "--fps", "2"},  // no frame between
+      {"--sheet", "s.jpg"},
+      {"--sheet", "s.png", "--out", "d"},            // one output
+      {"--sheet", "s.png", "--frame", "1:00"},
+      {"--sheet", "s.png", "--audio", "a.wav"},
+      {"--sheet", "s.png", "--bench"},
+      {"--sheet", "s.png", "--jobs", "2"},
+      {"--sheet", "s.png", "--every", "0"},
+      {"--sheet", "s.png", "--every", "0.4", "--fps", "2"},  // shorter than a frame
+      {"--sheet", "s.png", "--every", "x"},
+      {"--sheet", "s.png", "--tile-width", "100"},
+      {"--sheet", "s.png", "--tile-width", "32"},
+      {"--sheet", "s.png", "--every", "0.1", "--tile-width", "1024"},  // a picture too large
+      {"--out", "d", "--every", "5"},                // shapes no sheet
+      {"--out", "d", "--tile-width", "128"},
   };
   for (const auto& args : bad) {
     Options o;
@@ -166,7 +197,8 @@ TEST(CaptureTool, BadArgumentsExitTwoWithTheUsage) {
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.output.find("--fps"), std::string::npos);
   for (const char* option : {"--out", "--frame", "--from", "--to", "--scene", "--audio", "--bench", "--bench-json",
-                             "--data", "--verbose", "--jobs", "--progress-lines", "--quick-start"})
+                             "--data", "--verbose", "--jobs", "--progress-lines", "--quick-start", "--sheet", "--every",
+                             "--tile-width"})
     EXPECT_NE(r.output.find(std::string("  ") + option + " "), std::string::npos) << option;
   RunResult help = RunTool("--help");
   EXPECT_EQ(help.exitCode, 0);

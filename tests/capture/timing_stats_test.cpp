@@ -56,6 +56,32 @@ TEST(FrameTiming, SectionsHoldTheGridFramesWhoseClocksReadBetweenTheirEnds) {
   EXPECT_EQ(fast.last, 1019);
 }
 
+TEST(FrameTiming, SheetPicksAreTheFirstFramesAtEachStep) {
+  using V = std::vector<int64_t>;
+  EXPECT_EQ(capture::SheetPicks(0, 30400, 1000, 2), (V{0, 20, 40, 60, 80, 100, 120, 140, 160, 180, 200, 220, 240, 260,
+                                                       280, 300, 320, 340, 360, 380, 400, 420, 440, 460, 480, 500,
+                                                       520, 540, 560, 580, 600}));
+  EXPECT_EQ(capture::SheetPicks(0, 30400, 3040, 1).back(), 304) << "the show's last frame when a step lands on it";
+  EXPECT_EQ(capture::SheetPicks(5701, 8000, 1000, 2), (V{115, 135, 155})) << "0:57.5, 1:07.5, 1:17.5";
+  EXPECT_EQ(capture::SheetPicks(5701, 8000, 1000, 60), (V{3421, 4021, 4621}));
+  EXPECT_EQ(capture::SheetPicks(0, 100, 34, 3), (V{0, 2, 3})) << "one frame apart at least, none twice";
+  EXPECT_EQ(capture::SheetPicks(0, 101, 50, 60), (V{0, 30, 60})) << "1.01 s: frame 60 reads 1.00, 61 reads 1.01";
+}
+
+TEST(FrameTiming, DrawnRangesMergeWhereTheyOverlapOrTouch) {
+  const std::vector<FrameRange> merged = capture::MergeRanges({{40, 50}, {0, 5}, {6, 9}, {45, 48}, {20, 19}, {12, 12}});
+  ASSERT_EQ(merged.size(), 3u);
+  EXPECT_EQ(merged[0].first, 0);
+  EXPECT_EQ(merged[0].last, 9);
+  EXPECT_EQ(merged[1].first, 12);
+  EXPECT_EQ(merged[1].last, 12);
+  EXPECT_EQ(merged[2].first, 40);
+  EXPECT_EQ(merged[2].last, 50);
+  std::string drawn;
+  for (int64_t f = -1; f <= 52; ++f) drawn += capture::InRanges(merged, f) ? '#' : '.';
+  EXPECT_EQ(drawn, ".##########..#...........................###########..");
+}
+
 TEST(FrameStats, MedianAndNearestRankPercentile) {
   capture::Summary odd = capture::Summarize({5, 1, 3});
   EXPECT_EQ(odd.count, 3u);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "bench_report.h"
+#include "contact_sheet.h"
 #include "show/show_start.h"
 
 namespace capture {
@@ -62,6 +63,9 @@ Output OutputKindOf(const std::string& out) {
 struct Given {
   bool from = false;
   bool to = false;
+  bool out = false;
+  bool sheet = false;
+  bool sheetShape = false;  // --every or --tile-width
 };
 
 // --scene stands for --from and --to; with --frame, the frame must lie in the scene.
@@ -75,6 +79,28 @@ bool ApplyScene(Options* o, Given given, std::string* error) {
     return Fail(error, "--frame lies outside scene " + std::to_string(o->scene + 1) + " (" +
                            FormatTime(section.from) + " to " + FormatTime(section.to) + ")");
   }
+  return true;
+}
+
+// A sheet is one picture of frames picked across the section, each a whole frame or more apart.
+bool CheckSheet(const Options& o, Given given, std::string* error) {
+  if (given.out && given.sheet) return Fail(error, "--sheet and --out both name the output; give one");
+  if (o.output != Output::kSheet) {
+    if (given.sheetShape) return Fail(error, "--every and --tile-width shape a sheet; add --sheet FILE.png");
+    return true;
+  }
+  if (!EndsWith(o.out, ".png")) return Fail(error, "--sheet needs a FILE.png");
+  if (o.singleFrame) return Fail(error, "--sheet shows frames across the section; drop --frame, or give --to");
+  if (!o.audio.empty()) return Fail(error, "--sheet writes one picture; drop --audio");
+  if (o.jobs > 1) return Fail(error, "--sheet is made by one process; drop --jobs");
+  if (int64_t{o.every} * o.fps < 100)
+    return Fail(error, "--every " + FormatTime(o.every) + " is shorter than a frame at " + std::to_string(o.fps) +
+                           " fps");
+  if (!IsTileWidth(o.tileWidth)) return Fail(error, "--tile-width needs 1024, 512, 256, 128 or 64");
+  const SheetLayout l = LayOutSheet(static_cast<int>(SheetPicks(o.from, o.to, o.every, o.fps).size()), o.tileWidth);
+  if (int64_t{l.width} * l.height > kMaxSheetPixels)
+    return Fail(error, "--sheet: " + std::to_string(l.tiles) + " tiles make a picture of " + std::to_string(l.width) +
+                           " x " + std::to_string(l.height) + "; give a longer --every or a smaller --tile-width");
   return true;
 }
 
@@ -94,19 +120,27 @@ bool CheckCombination(Options* o, Given given, std::string* error) {
     return Fail(error, "--bench writes no files; drop --out and --audio");
   if (o->bench && o->jobs > 1) return Fail(error, "--bench times one process; drop --jobs");
   if (o->quickStart && o->jobs > 1) return Fail(error, "--quick-start pieces would not join up; drop --jobs");
+  if (!CheckSheet(*o, given, error)) return false;
   if (o->singleFrame && o->output != Output::kPngFile) return Fail(error, "--frame needs --out FILE.png");
   if (!o->singleFrame && o->output == Output::kPngFile)
     return Fail(error, "--out FILE.png holds one frame; add --frame TIME, or give a directory");
   if (o->out.empty() && o->audio.empty() && !o->bench)
-    return Fail(error, "nothing to do: give --out, --audio or --bench");
+    return Fail(error, "nothing to do: give --out, --sheet, --audio or --bench");
   return true;
 }
 
 bool ApplyValue(const std::string& name, const std::string& value, Options* o, Given* given, std::string* error) {
   bool ok = true;
-  if (name == "--out") {
+  if (name == "--out" || name == "--sheet") {
     o->out = value;
-    o->output = OutputKindOf(value);
+    o->output = name == "--out" ? OutputKindOf(value) : Output::kSheet;
+    (name == "--out" ? given->out : given->sheet) = true;
+  } else if (name == "--every") {
+    ok = MorlenGL::ReadCommandLineTime(value, &o->every, error);
+    given->sheetShape = true;
+  } else if (name == "--tile-width") {
+    ok = ReadCount(value, kFrameWidth, &o->tileWidth, error);
+    given->sheetShape = true;
   } else if (name == "--frame") {
     ok = MorlenGL::ReadCommandLineTime(value, &o->to, error);
     o->singleFrame = true;
@@ -141,6 +175,11 @@ std::string UsageText() {
          "  --out PATH        a directory for numbered PNG frames (and loading.png when\n"
          "                    starting at 0), a FILE.y4m, or - for a YUV4MPEG2 stream on stdout\n"
          "  --frame TIME      render up to TIME and write only that frame (--out FILE.png)\n"
+         "  --sheet FILE.png  one picture of frames across the section in a grid, each\n"
+         "                    labelled with its show time; only those frames are read back\n"
+         "  --every SECONDS   time between the sheet's frames, written as a TIME (default 10)\n"
+         "  --tile-width N    pixels across each frame on the sheet: 1024, 512, 256 (default),\n"
+         "                    128 or 64\n"
          "  --from TIME       start of the section (default 0:00)\n"
          "  --to TIME         end of the section (default: the end of the show, 5:04)\n"
          "  --scene SCENE     the section SCENE plays (instead of --from and --to; with\n"
@@ -208,7 +247,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args, Options* o, std
     }
     if (isSwitch) continue;
     static const char* const kValued[] = {"--out", "--frame", "--from", "--to", "--scene", "--fps",
-                                          "--audio", "--bench-json", "--data", "--jobs"};
+                                          "--audio", "--bench-json", "--data", "--jobs",
+                                          "--sheet", "--every", "--tile-width"};
     bool known = false;
     for (const char* v : kValued) known = known || name == v;
     if (!known) return Bad(error, "unknown option '" + name + "'");

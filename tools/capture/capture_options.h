@@ -18,6 +18,7 @@ enum class Output {
   kPngDirectory,  // numbered frames, plus the loading picture when starting at 0
   kPngFile,       // --frame: only the frame at the end of the section
   kY4m,           // a path ending in .y4m, or "-" for standard output
+  kSheet,         // --sheet FILE.png: chosen frames shrunk into one labelled grid
 };
 
 // Times are read as ordinary decimals (ReadCommandLineTime), not by the show's text rule.
@@ -37,6 +38,8 @@ struct Options {
   int jobs = 1;              // worker processes for the pieces of the section
   bool progressLines = false;  // progress as lines for a program reading stderr
   bool quickStart = false;   // shift the clocks to `from` instead of replaying the show up to it
+  int32_t every = 1000;      // --sheet: hundredths between the frames it shows
+  int tileWidth = 256;       // --sheet: pixels across each frame on it
 };
 
 enum class ParseResult { kRun, kHelp, kBadArguments };

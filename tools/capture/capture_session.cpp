@@ -13,6 +13,7 @@
 #include "platform/diagnostics.h"
 #include "show/demo_scene.h"
 #include "show/tolvane_app.h"
+#include "contact_sheet.h"
 #include "wav_writer.h"
 
 namespace capture {
@@ -56,6 +57,9 @@ double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::dura
 
 CaptureSession::CaptureSession(const Options& options) : options_(options) {
   section_ = SectionFrames(options.from, options.to, options.fps);
+  if (options.output != Output::kSheet) return;
+  picks_ = SheetPicks(options.from, options.to, options.every, options.fps);
+  if (!picks_.empty()) section_ = {picks_.front(), picks_.back()};
 }
 
 CaptureSession::~CaptureSession() = default;
@@ -87,31 +91,50 @@ bool CaptureSession::PrepareOutput() {
     case Output::kPngDirectory: sink_ = CreatePngDirectorySink(options_.out, &error); break;
     case Output::kPngFile: sink_ = CreatePngFileSink(options_.out, section_.Count() - 1); break;
     case Output::kY4m: sink_ = CreateY4mSink(options_.out, kFrameWidth, kFrameHeight, options_.fps, &error); break;
+    case Output::kSheet: {
+      std::vector<int64_t> indices;
+      for (int64_t pick : picks_) indices.push_back(pick - section_.first);
+      sink_ = CreateSheetSink(options_.out, std::move(indices), options_.tileWidth);
+      break;
+    }
   }
   if (!sink_) plat::Report("%s", error.c_str());
   return sink_ != nullptr;
 }
 
-// Frames before the section are replayed: updated and drawn as in a run from 0, so every
-// clock, particle, random number, keyframe track, piece of scene state and OpenGL setting is
-// what that run has at the start. Only the scenes running at the start need their pixels
-// too (their render targets carry over); before their windows nothing is rasterised.
 void CaptureSession::ShowInitialized(Tolvane& app) {
   showStarted_ = true;
   const int32_t start = FrameTime(section_.first, options_.fps);
   if (options_.quickStart && start > 0) ShiftShowTo(app, start, FrameTime(section_.first - 1, options_.fps));
-  drawnFrom_ = FirstFrameAt(MorlenGL::DrawnHistoryStart(app.m_demo.Scenes(), start), options_.fps);
-  if (drawnFrom_ > 0 && !CanDiscardRasterization()) {
+  PlanDrawnFrames(app);
+  if (!drawn_.empty() && drawn_.front().first > 0 && !CanDiscardRasterization()) {
     plat::Detail("OpenGL below 3.0: the frames before %s are drawn in full", FormatTime(start).c_str());
-    drawnFrom_ = 0;
+    drawn_ = {{0, section_.last}};
   }
   GlDescription gl = DescribeGl();
   benchInfo_ = {gl.renderer, gl.vendor, gl.version, CpuModel(), options_.fps, start, options_.to};
 }
 
+// Frames that are not kept are replayed: updated and drawn as in a run from 0, so every
+// clock, particle, random number, keyframe track, piece of scene state and OpenGL setting is
+// what that run has at the next kept frame. Only the scenes running at a kept frame need their
+// pixels too (their render targets carry over), from their window's start; the frames before
+// are drawn without rasterising. A sheet keeps its picks alone; any other capture, its section.
+void CaptureSession::PlanDrawnFrames(Tolvane& app) {
+  const MorlenGL::SceneList scenes = app.m_demo.Scenes();
+  auto historyOf = [&](int64_t kept) {
+    const int32_t time = FrameTime(kept, options_.fps);
+    return FrameRange{FirstFrameAt(MorlenGL::DrawnHistoryStart(scenes, time), options_.fps), kept};
+  };
+  std::vector<FrameRange> spans;
+  for (int64_t pick : picks_) spans.push_back(historyOf(pick));
+  if (picks_.empty()) spans = {{historyOf(section_.first).first, section_.last}};
+  drawn_ = MergeRanges(std::move(spans));
+}
+
 void CaptureSession::FrameBegins() {
   frameStart_ = WallClock::now();
-  discarding_ = frame_ < drawnFrom_ && frame_ < section_.first;
+  discarding_ = !InRanges(drawn_, frame_);
   if (discarding_) DiscardRasterization(true);
   if (options_.bench && frame_ >= section_.first) gpuTimer_.Begin();
 }

@@ -36,6 +36,7 @@ class CaptureSession final : public plat::SwapObserver {
   using WallClock = std::chrono::steady_clock;
 
   bool PrepareOutput();
+  void PlanDrawnFrames(Tolvane& app);
   void CaptureLoading();
   void CaptureFrame(int32_t time);
   FrameSample Measure(int32_t time);
@@ -49,8 +50,9 @@ class CaptureSession final : public plat::SwapObserver {
 
   Options options_;
   FrameRange section_;              // the grid frames to capture
+  std::vector<int64_t> picks_;      // --sheet: the grid frames it shows; section_ runs from first to last
   int64_t frame_ = 0;               // grid frame being made; frames before the section are replayed
-  int64_t drawnFrom_ = 0;           // replayed frames before this one are drawn without rasterising
+  std::vector<FrameRange> drawn_;   // frames drawn with pixels; all others without rasterising
   bool discarding_ = false;         // rasterisation is off for the frame being made
   int64_t framesDone_ = 0;          // frames of the section captured
   std::unique_ptr<FrameSink> sink_;

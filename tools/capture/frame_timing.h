@@ -1,6 +1,7 @@
 // frame_timing.h -- the one frame grid of every capture: which show time each frame has, and which frames a section holds.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "show/show_start.h"
 
@@ -29,5 +30,14 @@ struct FrameRange {
 // The frames whose clock reads from `from` to `to`; a section reaching the show's end runs to
 // the show's last frame, the first whose clock reads 5:04.0 or later.
 FrameRange SectionFrames(int32_t from, int32_t to, int fps);
+
+// The frames a contact sheet shows: for each time from, from + every, from + 2 every, ... the
+// first frame whose clock reads it, up to the last frame of SectionFrames(from, to, fps).
+// `every` of at least one frame (every * fps >= 100) makes them all different.
+std::vector<int64_t> SheetPicks(int32_t from, int32_t to, int32_t every, int fps);
+
+// The ranges in order, with those that overlap or touch joined into one.
+std::vector<FrameRange> MergeRanges(std::vector<FrameRange> ranges);
+bool InRanges(const std::vector<FrameRange>& merged, int64_t frame);
 
 }  // namespace capture
