@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/counter.h"
+#include "platform/crt_random.h"
 #include "platform/diagnostics.h"
 #include "sequencing/timer.h"
 #include "shell/music_track.h"
@@ -45,8 +46,12 @@ template <class Scene>
 class SceneRun {
  public:
   static constexpr int64_t kCountsPerHundredth = 10000;
+  static constexpr int64_t kCaptureCalendarTime = 1167609600;
 
   explicit SceneRun(int32_t endTime, const std::string& dataParent = TOLVANE_BINARY_DIR) : chdir_(dataParent) {
+    // Particle systems seed the generator from the calendar when built: the capture's fixed
+    // date makes every run draw what a capture draws, whatever the wall clock says.
+    plat::OverrideCalendarTime(kCaptureCalendarTime);
     plat::UseVirtualCounter(100 * kCountsPerHundredth, 0);
     demoClock_ = std::make_unique<MorlenGL::Timer>();
     scene = std::make_unique<Scene>();
@@ -56,7 +61,10 @@ class SceneRun {
     scene->m_endTime = endTime;
     scene->Init();
   }
-  ~SceneRun() { plat::UseRealCounter(); }
+  ~SceneRun() {
+    plat::UseRealCounter();
+    plat::ClearCalendarTimeOverride();
+  }
 
   // The frame loop's part for one scene: clocks advance, Tick, clear, DrawIfActive.
   void Frame(int32_t stepCs, bool draw = true) {
