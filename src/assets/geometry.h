@@ -53,6 +53,17 @@ class RecordingEmitter : public GeometryEmitter {
   bool open_ = false;
 };
 
+// Counts vertices and keeps nothing, for timing a generator without the cost of a recorder.
+class CountingEmitter : public GeometryEmitter {
+ public:
+  void Begin(Primitive) override {}
+  void TexCoord(float, float) override {}
+  void Normal(float, float, float) override {}
+  void Vertex(float, float, float) override { ++vertices; }
+  void End() override {}
+  long vertices = 0;
+};
+
 // [SECTION] Primitives -----------------------------------------------------------------------------
 
 // One quad in the plane z = 1 with texture coordinates 0..1; no normal.

@@ -1,6 +1,5 @@
 // abstract2_render_test.cpp -- the metaball scene on the headless context with the generated data folder.
 #include <epoxy/gl.h>
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,8 +14,11 @@
 #include "support/gl_context.h"
 #include "support/scene_run.h"
 #include "support/temp_dir.h"
+#include "support/window_projection.h"
 
 using namespace MorlenGL;
+using testsupport::ProjectToWindow;
+using testsupport::WindowPoint;
 
 namespace {
 
@@ -77,22 +79,6 @@ Pixels ReadCubeFace(const cCubeMapping& cube, int face) {
   return p;
 }
 
-// Where a world point lands in a full-size pass drawn with `camera`.
-struct Projected {
-  int x, y;
-  double eyeDistance;  // along the view axis
-};
-Projected Project(const Camera& camera, double x, double y, double z) {
-  Apply(camera);
-  GLdouble mv[16], proj[16], wx, wy, wz;
-  GLint viewport[4] = {0, 0, 1024, 768};
-  glGetDoublev(GL_MODELVIEW_MATRIX, mv);
-  glGetDoublev(GL_PROJECTION_MATRIX, proj);
-  gluProject(x, y, z, mv, proj, viewport, &wx, &wy, &wz);
-  const double ez = -(mv[2] * x + mv[6] * y + mv[10] * z + mv[14]);
-  return {static_cast<int>(wx), static_cast<int>(wy), ez};
-}
-
 // Eye distance of the surface a target holds at (x, y).
 double SurfaceDistance(const cRenderTextureSystem& target, const Camera& camera, int x, int y) {
   float depth = 1;
@@ -130,12 +116,17 @@ double ShareAbove(const Pixels& p, int x0, int y0, int x1, int y1, int level) {
   return static_cast<double>(above) / n;
 }
 
-// The ball nearest the eye, in world units (the balls are drawn at a fifth of their grid units).
-Projected NearestBall(const SceneRun& run) {
-  Projected best{0, 0, 1e9};
+// The ball nearest the eye: the pixel its centre lands on and its distance in world units (the
+// balls are drawn at a fifth of their grid units).
+struct BallInView {
+  int x, y;
+  double eyeDistance;
+};
+BallInView NearestBall(const SceneRun& run) {
+  BallInView best{0, 0, 1e9};
   for (const Metaball& b : run.scene->state.balls) {
-    const Projected p = Project(run.seen, 0.2 * b.x, 0.2 * b.y, 0.2 * b.z);
-    if (p.eyeDistance < best.eyeDistance) best = p;
+    const WindowPoint p = ProjectToWindow(run.seen, 0.2 * b.x, 0.2 * b.y, 0.2 * b.z);
+    if (p.eyeDistance < best.eyeDistance) best = {static_cast<int>(p.x), static_cast<int>(p.y), p.eyeDistance};
   }
   return best;
 }
@@ -164,7 +155,7 @@ TEST_F(AbstractIIRender, AtFiveSecondsBallsRoomWaterGodRaysAndCubeMaps) {
   const Camera& camera = run->seen;
 
   // The nearest ball's surface lies in front of its centre, lit in the ball's blue.
-  const Projected ball = NearestBall(*run);
+  const BallInView ball = NearestBall(*run);
   const double toSurface = SurfaceDistance(scene.targetS, camera, ball.x, ball.y);
   EXPECT_LT(toSurface, ball.eyeDistance - 0.4);
   EXPECT_GT(toSurface, ball.eyeDistance - 1.2);
@@ -254,18 +245,13 @@ TEST_F(AbstractIIRender, SpiralFrom45SecondsAndBlackAndWhiteAtTheEnd) {
   glScalef(0.2f, 0.2f, 0.2f);
   glRotatef(90, 1, 0, 0);
   glRotatef(33, 0, 1, 0);
-  GLdouble mv[16], proj[16];
-  GLint viewport[4] = {0, 0, 1024, 768};
-  glGetDoublev(GL_MODELVIEW_MATRIX, mv);
-  glGetDoublev(GL_PROJECTION_MATRIX, proj);
   const Pixels sharp = ReadTarget(run->scene->targetS);
   int samples = 0, dark = 0;
   for (size_t b = 100; b < spiral.batches.size(); b += 5) {  // the outer turns, clear of the balls
     const float* q = spiral.batches[b].vertices[1].position;
-    GLdouble wx, wy, wz;
-    gluProject(q[0], q[1], q[2], mv, proj, viewport, &wx, &wy, &wz);
+    const WindowPoint w = ProjectToWindow(q[0], q[1], q[2]);
     ++samples;
-    dark += sharp.Luma(static_cast<int>(wx), static_cast<int>(wy)) < 25;
+    dark += sharp.Luma(static_cast<int>(w.x), static_cast<int>(w.y)) < 25;
   }
   EXPECT_GT(dark, samples * 2 / 3) << dark << " of " << samples;
 

@@ -9,12 +9,7 @@ work=$(mktemp -d)
 xvfb_pid=0
 pid=0
 . "$(dirname "$0")/../support/own_xvfb.sh"
-cleanup() {
-  [ "$pid" -ne 0 ] && kill -9 "$pid" 2>/dev/null
-  [ "$xvfb_pid" -ne 0 ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap own_xvfb_cleanup EXIT
 fail() { echo "FAIL ($how): $*"; echo "--- stderr:"; cat "$work/err" 2>/dev/null; exit 1; }
 
 # An empty sound configuration knows no card: every machine is one without a sound card, where

@@ -1,6 +1,5 @@
 // dof_render_test.cpp -- the planet scene on the headless context with the generated data folder.
 #include <epoxy/gl.h>
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,6 +12,7 @@
 #include "support/gl_context.h"
 #include "support/scene_run.h"
 #include "support/temp_dir.h"
+#include "support/window_projection.h"
 
 using namespace MorlenGL;
 
@@ -49,17 +49,13 @@ struct SharpSample {
   double eyeToOrigin;
 };
 SharpSample SharpAt(cDoF& scene, double x, double y, double z) {
-  Apply(scene.camera);
-  GLdouble mv[16], proj[16], wx, wy, wz;
-  GLint viewport[4] = {0, 0, 1024, 768};
-  glGetDoublev(GL_MODELVIEW_MATRIX, mv);
-  glGetDoublev(GL_PROJECTION_MATRIX, proj);
-  gluProject(x, y, z, mv, proj, viewport, &wx, &wy, &wz);
+  const testsupport::WindowPoint w = testsupport::ProjectToWindow(scene.camera, x, y, z);
+  const int wx = static_cast<int>(w.x), wy = static_cast<int>(w.y);
   SharpSample s{};
   glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, scene.targetB.framebuffer);
   float rgba[4] = {0, 0, 0, 0}, depth = 1;
-  glReadPixels(static_cast<int>(wx), static_cast<int>(wy), 1, 1, GL_RGBA, GL_FLOAT, rgba);
-  glReadPixels(static_cast<int>(wx), static_cast<int>(wy), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  glReadPixels(wx, wy, 1, 1, GL_RGBA, GL_FLOAT, rgba);
+  glReadPixels(wx, wy, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
   glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
   for (int i = 0; i < 3; ++i) s.rgb[i] = rgba[i];
   const double n = scene.camera.zNear, f = scene.camera.zFar, ndc = 2.0 * depth - 1.0;

@@ -8,12 +8,7 @@ log="$work/log"
 pid=0
 xvfb_pid=0
 . "$(dirname "$0")/../support/own_xvfb.sh"
-cleanup() {
-  [ "$pid" -ne 0 ] && kill -9 "$pid" 2>/dev/null
-  [ "$xvfb_pid" -ne 0 ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap own_xvfb_cleanup EXIT
 fail() { echo "FAIL: $*"; cat "$log"; exit 1; }
 # A key held for a while: the loop reads the held state once per frame.
 press() { xdotool keydown "$1"; sleep 0.3; xdotool keyup "$1"; sleep 0.5; }

@@ -1,6 +1,5 @@
 // tree_render_test.cpp -- the planet tree scene on the headless context, at its event times.
 #include <epoxy/gl.h>
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "scenes/planet_tree_scene.h"
 #include "support/gl_context.h"
 #include "support/scene_run.h"
+#include "support/window_projection.h"
 
 using namespace MorlenGL;
 
@@ -59,14 +59,9 @@ std::vector<Pixel> ReadAll(GLuint framebuffer) {
 
 // Where a world point lands in the window (and in every 1024 x 768 target).
 int IndexOf(const Camera& camera, double x, double y, double z) {
-  Apply(camera);
-  GLdouble mv[16], proj[16], wx, wy, wz;
-  GLint viewport[4] = {0, 0, 1024, 768};
-  glGetDoublev(GL_MODELVIEW_MATRIX, mv);
-  glGetDoublev(GL_PROJECTION_MATRIX, proj);
-  gluProject(x, y, z, mv, proj, viewport, &wx, &wy, &wz);
-  EXPECT_TRUE(wx >= 0 && wx < 1024 && wy >= 0 && wy < 768) << wx << ", " << wy;
-  return std::clamp(static_cast<int>(wy), 0, 767) * 1024 + std::clamp(static_cast<int>(wx), 0, 1023);
+  const testsupport::WindowPoint w = testsupport::ProjectToWindow(camera, x, y, z);
+  EXPECT_TRUE(w.x >= 0 && w.x < 1024 && w.y >= 0 && w.y < 768) << w.x << ", " << w.y;
+  return std::clamp(static_cast<int>(w.y), 0, 767) * 1024 + std::clamp(static_cast<int>(w.x), 0, 1023);
 }
 
 // Pixels that differ between two pictures, with the box (GL window coordinates) they lie in.

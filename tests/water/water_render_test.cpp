@@ -1,6 +1,5 @@
 // water_render_test.cpp -- the planet water scene on the headless context with the generated data folder.
 #include <epoxy/gl.h>
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include "support/gl_context.h"
 #include "support/scene_run.h"
 #include "support/temp_dir.h"
+#include "support/window_projection.h"
 
 using namespace MorlenGL;
 using testsupport::DrainGlErrors;
@@ -186,13 +186,8 @@ c3DsModelSystem FacingSquare(const Camera& camera, double* bottom, double* top) 
   model.objects.push_back(o);
   model.objectCount = 1;
   // Where its bottom and top edge midpoints land in the window, in rows from the bottom.
-  GLdouble mv[16], proj[16], wx, wz;
-  GLint viewport[4] = {0, 0, 1024, 768};
-  Apply(camera);
-  glGetDoublev(GL_MODELVIEW_MATRIX, mv);
-  glGetDoublev(GL_PROJECTION_MATRIX, proj);
-  gluProject(d * dx, -half, d * dz, mv, proj, viewport, &wx, bottom, &wz);
-  gluProject(d * dx, half, d * dz, mv, proj, viewport, &wx, top, &wz);
+  *bottom = testsupport::ProjectToWindow(camera, d * dx, -half, d * dz).y;
+  *top = testsupport::ProjectToWindow(camera, d * dx, half, d * dz).y;
   return model;
 }
 

@@ -11,17 +11,6 @@ namespace {
 // Ten passes a frame draw the balls: four full views and the six faces of the water's cube.
 constexpr int kPassesWithBalls = 10;
 
-// Counts vertices and nothing else, so the benchmark measures the mesher, not a recorder.
-class CountingEmitter : public GeometryEmitter {
- public:
-  void Begin(Primitive) override {}
-  void TexCoord(float, float) override {}
-  void Normal(float, float, float) override {}
-  void Vertex(float, float, float) override { ++vertices; }
-  void End() override {}
-  long vertices = 0;
-};
-
 // The scene's grid with the balls where they are at scene time T (before the contraction).
 struct Frame {
   IsoGrid grid;

@@ -9,17 +9,6 @@ using namespace MorlenGL;
 
 namespace {
 
-// Counts vertices and nothing else, so the benchmark measures the mesher, not a recorder.
-class CountingEmitter : public GeometryEmitter {
- public:
-  void Begin(Primitive) override {}
-  void TexCoord(float, float) override {}
-  void Normal(float, float, float) override {}
-  void Vertex(float, float, float) override { ++vertices; }
-  void End() override {}
-  long vertices = 0;
-};
-
 // Three blobs, the kind of field the scene writes each frame.
 IsoGrid BlobGrid() {
   IsoGrid grid;
