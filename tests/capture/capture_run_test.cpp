@@ -1,11 +1,15 @@
 // capture_run_test.cpp -- the built tool running the real show: repeatable frames, streams, sound, later starts and pieces.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "capture_options.h"
 #include "support/temp_dir.h"
 #include "tool_runner.h"
 #include "wav_writer.h"
@@ -97,4 +101,56 @@ TEST(CaptureRun, ALaterStartAndPiecesSideBySideGiveTheFramesAndSoundOfARunFromTh
   const uint32_t bytesPerSecond = Le32(fullWav, 28);
   ASSERT_EQ(lateWav.size(), 44 + 9 * bytesPerSecond);
   EXPECT_TRUE(lateWav.compare(44, std::string::npos, fullWav, 44 + 50 * bytesPerSecond, std::string::npos) == 0);
+}
+
+// Ctrl-C in the middle of a capture: it stops after the frame it is making, and the stream and
+// the sound hold the same whole frames.
+TEST(CaptureRun, CtrlCStopsBetweenFramesAndLeavesWholeFramesWithTheirSound) {
+  testsupport::TempDir dir;
+  const std::string tool = std::string(TOLVANE_BINARY_DIR) + "/tolvane-capture";
+  const std::string y4m = dir.File("s.y4m"), wav = dir.File("s.wav");
+  int err[2];
+  ASSERT_EQ(pipe(err), 0);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(err[1], 2);
+    close(err[0]);
+    close(err[1]);
+    execl(tool.c_str(), tool.c_str(), "--data", TOLVANE_BINARY_DIR, "--to", "0:10", "--fps", "10", "--out",
+          y4m.c_str(), "--audio", wav.c_str(), "--progress-lines", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(err[1]);
+  std::string text;
+  auto readSome = [&] {
+    char buffer[256];
+    const ssize_t n = read(err[0], buffer, sizeof buffer);
+    if (n > 0) text.append(buffer, static_cast<size_t>(n));
+    return n > 0;
+  };
+  const std::string threeMade = std::string(capture::kProgressLinePrefix) + "3\n";
+  while (text.find(threeMade) == std::string::npos && readSome()) {
+  }
+  kill(pid, SIGINT);
+  while (readSome()) {
+  }
+  close(err[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status)) << text;
+  EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT) << text;
+
+  const std::string stream = ReadAll(y4m), sound = ReadAll(wav);
+  const size_t header = capture::Y4mStreamHeader(1024, 768, 10).size(), frame = capture::Y4mFrameBytes(1024, 768);
+  ASSERT_GE(stream.size(), header);
+  EXPECT_EQ((stream.size() - header) % frame, 0u) << "a frame cut short";
+  const size_t frames = (stream.size() - header) / frame;
+  EXPECT_GE(frames, 3u);
+  EXPECT_LT(frames, 101u) << "stopped before the end of the section";
+  EXPECT_NE(text.find("stopped by signal 2; the files hold the " + std::to_string(frames) + " frames"),
+            std::string::npos)
+      << text;
+  ASSERT_GE(sound.size(), 44u);
+  const uint32_t rate = Le32(sound, 24), bytesPerFrame = Le32(sound, 28) / rate;
+  EXPECT_EQ(Le32(sound, 40), frames * rate / 10 * bytesPerFrame) << "the sound of the frames in the stream";
 }

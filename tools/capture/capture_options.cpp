@@ -210,7 +210,8 @@ std::string UsageText() {
          "\n"
          "Exit codes: 0 done, 2 bad arguments, 3 nothing rendered or a file could not be written;\n"
          "the show's own codes pass through (1 no OpenGL 2.1, 99 no framebuffer objects,\n"
-         "10 a particle system drawn before its Init).\n";
+         "10 a particle system drawn before its Init); Ctrl-C or SIGTERM stops after the frame\n"
+         "being made, with the files holding the frames made and their sound, and 128 + the signal.\n";
 }
 
 std::string SummaryLine(const Options& o, int64_t firstFrame, int64_t frames, double seconds,

@@ -14,6 +14,7 @@
 #include "show/demo_scene.h"
 #include "show/tolvane_app.h"
 #include "contact_sheet.h"
+#include "stop_signals.h"
 #include "wav_writer.h"
 
 namespace capture {
@@ -80,6 +81,7 @@ int CaptureSession::Run() {
   backend_ = backend.get();
   app->SetBackend(std::move(backend));
   runStart_ = lastProgress_ = sectionStart_ = WallClock::now();
+  StopSignals stopSignals;
   int result = TolvaneMain(*app, false);
   return Finish(result);
 }
@@ -149,7 +151,16 @@ void CaptureSession::FrameUpdated() {
 
 void CaptureSession::BeforeSwap() {
   if (failed_) return;
-  if (!showStarted_) return CaptureLoading();
+  if (!showStarted_) {
+    CaptureLoading();
+  } else {
+    CaptureOrReplay();
+  }
+  // A stop comes between frames, so the files hold whole frames and the sound of just those.
+  if (StopSignals::Caught()) backend_->PostQuit(0);
+}
+
+void CaptureSession::CaptureOrReplay() {
   if (discarding_) DiscardRasterization(false);
   const int32_t time = app_->m_clock.DemoTime();
   if (frame_ < section_.first) {
@@ -247,13 +258,18 @@ int CaptureSession::Finish(int showResult) {
   if (sink_ && !failed_ && !sink_->Finish(&error)) Fail(error);
   if (!failed_ && !options_.audio.empty() && !WriteAudio()) failed_ = true;
   if (options_.bench && !samples_.empty()) WriteBench();
-  if (framesDone_ == 0 && !failed_) {
+  const int stopSignal = StopSignals::Caught();
+  if (stopSignal)
+    plat::Report("stopped by signal %d; the files hold the %lld frames captured before it", stopSignal,
+                 static_cast<long long>(framesDone_));
+  if (framesDone_ == 0 && !failed_ && !stopSignal) {
     plat::Report("no frame was rendered");
     failed_ = true;
   }
   if (!options_.progressLines)
     fputs(SummaryLine(options_, section_.first, framesDone_, seconds, sink_ ? sink_->Describe(framesDone_) : "").c_str(),
           stderr);
+  if (stopSignal) return 128 + stopSignal;
   if (failed_) return 3;
   return showResult;
 }

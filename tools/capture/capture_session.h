@@ -38,6 +38,7 @@ class CaptureSession final : public plat::SwapObserver {
   bool PrepareOutput();
   void PlanDrawnFrames(Tolvane& app);
   void CaptureLoading();
+  void CaptureOrReplay();
   void CaptureFrame(int32_t time);
   FrameSample Measure(int32_t time);
   void ReportGlErrors(int32_t time);

@@ -20,6 +20,7 @@
 #include "piece_files.h"
 #include "platform/diagnostics.h"
 #include "section_pieces.h"
+#include "stop_signals.h"
 #include "show/demo_scene.h"
 #include "y4m_writer.h"
 
@@ -29,9 +30,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using WallClock = std::chrono::steady_clock;
-
-volatile sig_atomic_t g_stopSignal = 0;
-void OnStopSignal(int signal) { g_stopSignal = signal; }
 
 struct Worker {
   Piece piece;
@@ -88,7 +86,7 @@ class PieceRun {
   std::set<std::string> said_;  // worker messages passed on, each once
   bool tty_ = false;
   WallClock::time_point start_, lastProgress_;
-  struct sigaction oldInt_ = {}, oldTerm_ = {};
+  StopSignals stopSignals_;  // a stop ends the run after the pieces' files are removed
 };
 
 PieceRun::PieceRun(const Options& options, std::string worker) : options_(options), worker_(std::move(worker)) {
@@ -98,10 +96,6 @@ PieceRun::PieceRun(const Options& options, std::string worker) : options_(option
     workers_.back().piece = piece;
   }
   tty_ = isatty(2);
-  struct sigaction stop = {};
-  stop.sa_handler = OnStopSignal;  // no SA_RESTART: poll returns at once
-  sigaction(SIGINT, &stop, &oldInt_);
-  sigaction(SIGTERM, &stop, &oldTerm_);
 }
 
 PieceRun::~PieceRun() {
@@ -109,12 +103,9 @@ PieceRun::~PieceRun() {
   if (y4m_ && y4m_ != stdout) fclose(y4m_);
   std::error_code ec;
   if (!scratch_.empty()) fs::remove_all(scratch_, ec);
-  sigaction(SIGINT, &oldInt_, nullptr);
-  sigaction(SIGTERM, &oldTerm_, nullptr);
 }
 
 int PieceRun::Run() {
-  g_stopSignal = 0;
   start_ = lastProgress_ = WallClock::now();
   if (!Prepare()) return 3;
   while (nextJoin_ < workers_.size()) {
@@ -122,10 +113,10 @@ int PieceRun::Run() {
       if (!Start(workers_[nextStart_++])) return 3;
     if (int code = Watch()) return code;
     if (!JoinFinished()) return 3;
-    if (g_stopSignal) {
+    if (const int signal = StopSignals::Caught()) {
       ClearProgress();
-      plat::Report("stopped by signal %d; the pieces' files are removed", static_cast<int>(g_stopSignal));
-      return 128 + g_stopSignal;
+      plat::Report("stopped by signal %d; the pieces' files are removed", signal);
+      return 128 + signal;
     }
   }
   return Finish() ? 0 : 3;

@@ -1,0 +1,36 @@
+// stop_signals.cpp -- the flag the two stop signals set.
+#include "stop_signals.h"
+
+namespace capture {
+
+namespace {
+
+volatile sig_atomic_t g_stopSignal = 0;
+void OnStopSignal(int signal) { g_stopSignal = signal; }
+
+void Catch(int signal, struct sigaction* old) {
+  sigaction(signal, nullptr, old);
+  if (old->sa_handler == SIG_IGN) return;
+  struct sigaction stop = {};
+  stop.sa_handler = OnStopSignal;
+  stop.sa_flags = SA_RESTART;
+  sigemptyset(&stop.sa_mask);
+  sigaction(signal, &stop, nullptr);
+}
+
+}  // namespace
+
+StopSignals::StopSignals() {
+  g_stopSignal = 0;
+  Catch(SIGINT, &oldInt_);
+  Catch(SIGTERM, &oldTerm_);
+}
+
+StopSignals::~StopSignals() {
+  sigaction(SIGINT, &oldInt_, nullptr);
+  sigaction(SIGTERM, &oldTerm_, nullptr);
+}
+
+int StopSignals::Caught() { return g_stopSignal; }
+
+}  // namespace capture

@@ -1,0 +1,25 @@
+// stop_signals.h -- Ctrl-C and SIGTERM as a request to stop, read between steps of the work.
+#pragma once
+#include <signal.h>
+
+namespace capture {
+
+// While one lives, SIGINT and SIGTERM set a flag instead of ending the process, so the work can
+// stop where its files are whole; the previous actions come back when it goes. A signal the
+// caller ignores (a background job of a script) stays ignored. Interrupted calls restart,
+// except those that never do (poll), which return with EINTR.
+class StopSignals {
+ public:
+  StopSignals();
+  ~StopSignals();
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+  // The signal that asked to stop since construction, or 0.
+  static int Caught();
+
+ private:
+  struct sigaction oldInt_ = {}, oldTerm_ = {};
+};
+
+}  // namespace capture
