@@ -281,12 +281,7 @@ void cAbstractIIScene::RenderCube(cCubeMapping& cube, const CubeFaceView (&faces
 
 // Depth of field (towards black), then god rays and glow added on top.
 void cAbstractIIScene::DrawComposite(const SceneTime& t) {
-  dofShader.sceneTexture = targetS.colourTexture;
-  dofShader.blurTexture = targetB.colourTexture;
-  dofShader.depthTexture = targetZ.depthTexture;
-  dofShader.Bind();
-  DrawFullScreenQuad(m_rotation, false);
-  dofShader.Unbind();
+  DrawDepthOfField(dofShader, targetS, targetB, targetZ, m_rotation);
 
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE);
@@ -333,9 +328,7 @@ void cAbstractIIScene::DrawGrading() {
 
 void cAbstractIIScene::DrawOverlayAndFlash() {
   // 14.
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_ALPHA_TEST);
-  glEnable(GL_BLEND);
+  BlendByAlpha();
   if (state.runTime < 32) {
     overlayTexture.Bind();
     DrawFullScreenQuad(m_rotation, true);
@@ -434,9 +427,7 @@ void cAbstractIIScene::DrawSpiral(const SceneTime& t) {
 
 // The room fades out under the sky as the sky fades in.
 void cAbstractIIScene::DrawRoomAndSky(const SceneTime& t) {
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_BLEND);
-  glEnable(GL_ALPHA_TEST);
+  BlendByAlpha();
   if (state.skyFade < 1) {
     LookFrom(camera);
     glTranslatef(0, -10, 0);

@@ -118,7 +118,7 @@ void cDoF::SetUpPlanetLight() {
 void cDoF::Update() {
   const SceneTime t = ReadSceneTime(m_clock);
   // 1 to 12: spin and scene time, halo, flashes, logo count, focus pull, sky drop, cage, brake.
-  StepDof(state, haloSystem, t, m_music ? m_music->m_spectrum[2] : 0.0f);
+  StepDof(state, haloSystem, t, SpectrumBin(m_music, 2));
   // 13. fDoFAmnt stays 0.
   const std::array<float, 4> focus = FocusParams(state);
   for (int i = 0; i < 4; ++i) dofShader.focusParams[i] = focus[i];
@@ -194,12 +194,7 @@ void cDoF::BlurQuad(GLuint source, float blurFactor, float bloom, bool flipped) 
 
 void cDoF::DrawComposite() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  dofShader.sceneTexture = targetB.colourTexture;
-  dofShader.blurTexture = targetD.colourTexture;
-  dofShader.depthTexture = targetA.depthTexture;
-  dofShader.Bind();
-  DrawFullScreenQuad(false);
-  dofShader.Unbind();
+  DrawDepthOfField(dofShader, targetB, targetD, targetA, m_rotation);
 }
 
 void cDoF::DrawGlow() {
@@ -213,9 +208,7 @@ void cDoF::DrawGlow() {
 
 void cDoF::DrawFlash() {
   glLoadIdentity();
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_ALPHA_TEST);
-  glEnable(GL_BLEND);
+  BlendByAlpha();
   flashTexture.Bind();
   DrawFullScreenQuad(false, state.flashAlpha);
   flashTexture.Unbind();
@@ -283,9 +276,7 @@ void cDoF::DrawSky() {
   glScalef(20, -20, 20);
   skyboxTexture.Bind();
   skySphereModel.Draw();
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_BLEND);
-  glEnable(GL_ALPHA_TEST);
+  BlendByAlpha();
   glColor4f(1, 1, 1, state.cageFade);
   secondSkyTexture.Bind();
   skySphereModel.Draw();
@@ -304,9 +295,7 @@ void cDoF::DrawSky() {
 
 // The cage program writes black below texture height cageFade: the shell closes from the bottom.
 void cDoF::DrawCage() {
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_BLEND);
-  glEnable(GL_ALPHA_TEST);
+  BlendByAlpha();
   LookFrom(camera);
   cageShader.blurFactor = state.cageFade;
   cageShader.Bind();

@@ -140,14 +140,9 @@ void cGreetingScene::Draw() {
   // 2.
   RenderToTarget(targetA, [this] { DrawSceneContent(); });
   // 3. Blending is still off from the 3D picture.
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  targetA.BindColour();
-  DrawFullScreenQuad(m_rotation, false);
-  targetA.Unbind();
+  ShowTarget(targetA, m_rotation);
   // 4. The frame overlay.
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_ALPHA_TEST);
-  glEnable(GL_BLEND);
+  BlendByAlpha();
   frameTexture.Bind();
   DrawFullScreenQuad(m_rotation, true);
   frameTexture.Unbind();
@@ -245,7 +240,7 @@ void cGreetingScene::DrawTower() {
 // The negative y scale puts ring A at y = -10, mirrored top to bottom.
 void cGreetingScene::DrawRingA(const SceneTime& t) {
   LookFrom(camera);
-  glColor4f(1, 1, 1, Spectrum(5) + 0.4f);
+  glColor4f(1, 1, 1, SpectrumBin(m_music, 5) + 0.4f);
   glScalef(0.05f, -0.05f, 0.05f);
   glTranslatef(0, 200, 0);
   glRotatef(-0.25f * static_cast<float>(t.cs), 0, 1, 0);
@@ -259,7 +254,7 @@ void cGreetingScene::DrawRingB(const SceneTime& t) {
   LookFrom(camera);
   glScalef(0.05f, -0.05f, 0.05f);
   glTranslatef(0, -200, 0);
-  glColor4f(1, 1, 1, Spectrum(1) + 0.3f);
+  glColor4f(1, 1, 1, SpectrumBin(m_music, 1) + 0.3f);
   glRotatef(0.2f * static_cast<float>(t.cs), 0, 1, 0);
   greetTextures[0].Bind();
   ringModels[0].Draw();
@@ -267,6 +262,5 @@ void cGreetingScene::DrawRingB(const SceneTime& t) {
 }
 
 // Raw magnitudes, 0 in silence (and without music).
-float cGreetingScene::Spectrum(int bin) const { return m_music ? m_music->m_spectrum[bin] : 0.0f; }
 
 }  // namespace MorlenGL

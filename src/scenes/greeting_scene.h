@@ -60,7 +60,6 @@ class cGreetingScene : public cSceneSystem {
   void DrawTower();
   void DrawRingA(const SceneTime& t);
   void DrawRingB(const SceneTime& t);
-  float Spectrum(int bin) const;
 };
 
 }  // namespace MorlenGL

@@ -36,8 +36,6 @@ void DrawLit(Program& program, const Camera& camera, c3DsModelSystem& model, flo
 cMeteorCaveScene::cMeteorCaveScene(const MeteorCaveVariant& variant)
     : variant(variant), state(StartMeteorCave(variant)) {}
 
-float cMeteorCaveScene::Bin(int n) const { return m_music ? m_music->m_spectrum[n] : 0.0f; }
-
 // [SECTION] Init
 
 int cMeteorCaveScene::Init() {
@@ -134,7 +132,7 @@ void cMeteorCaveScene::Update() {
   // 2. No Apply: the projection stays as loaded and every pass starts from an identity itself.
   SetCaveCamera(camera, state, t.T);
   // 3 to 7.
-  StepMeteorCave(state, variant, t, Bin(2));
+  StepMeteorCave(state, variant, t, SpectrumBin(m_music, 2));
   // The burst follows the god-ray swell; where the sphere never swells it stays 0.
   shatter.time = state.glowPulse;
 }
@@ -177,7 +175,7 @@ void cMeteorCaveScene::Draw() {
 void cMeteorCaveScene::LightByMusic() {
   const float L = state.musicLevel;
   lighting.specOverdrive = 1.0f;
-  lighting.ai = 0.1f * L - Bin(20);
+  lighting.ai = 0.1f * L - SpectrumBin(m_music, 20);
   LightGrey(lighting, L);
   LightGrey(shatter, L);
 }
@@ -215,7 +213,7 @@ void cMeteorCaveScene::ComposeGodRays(float T) {
 void cMeteorCaveScene::BulgeLens() {
   distort.distortProgram = 0;
   distort.psParameters[0] = 1.0f;
-  distort.psParameters[1] = Bin(2) + 1.0f;
+  distort.psParameters[1] = SpectrumBin(m_music, 2) + 1.0f;
   distort.psParameters[2] = 0.8f;
   distort.psParameters[3] = 1.0f;
   distort.sourceTexture = targetD.colourTexture;
@@ -227,13 +225,11 @@ void cMeteorCaveScene::BulgeLens() {
 // A horizontal wave by bin 7 over the cleared window, faded in by its alpha.
 void cMeteorCaveScene::DrawFinalImage() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_ALPHA_TEST);
-  glEnable(GL_BLEND);
+  BlendByAlpha();
   distort.distortProgram = 10;
   distort.psParameters[0] = 50;
   distort.psParameters[1] = 20;
-  distort.psParameters[2] = Bin(7);
+  distort.psParameters[2] = SpectrumBin(m_music, 7);
   distort.psParameters[3] = 1.0f;
   distort.alpha = state.fadeIn;
   distort.sourceTexture = targetE.colourTexture;
@@ -352,7 +348,7 @@ void cMeteorCaveScene::DrawSpheres(GLuint texture) {
 void cMeteorCaveScene::DrawStrands() {
   glEnable(GL_BLEND);
   glColor4f(0.5f, 0.5f, 1, state.musicLevel);
-  for (const CaveStrand& strand : RandomStrands(Bin(1))) {
+  for (const CaveStrand& strand : RandomStrands(SpectrumBin(m_music, 1))) {
     LookFrom(camera);
     glBegin(GL_LINE_STRIP);
     for (const Vec3& p : strand) glVertex3f(p.x, p.y, p.z);

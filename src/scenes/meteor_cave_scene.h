@@ -73,9 +73,6 @@ class cMeteorCaveScene : public cSceneSystem {
   void ComposeGodRays(float T);
 
  private:
-  // A spectrum magnitude of the playing music; 0 without music.
-  float Bin(int n) const;
-
   void LoadAssets();
   void CreateTargets();
   void BuildPrograms();

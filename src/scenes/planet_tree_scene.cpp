@@ -130,14 +130,11 @@ void cPlanetTreeScene::Draw() {
   RenderToTarget(targetA, [this] { DrawWorld(kNormalPass); });
   RenderToTarget(targetE, [this] { DrawWorld(kGlowPass); });
   // 5.
-  RenderToTarget(targetC, [this] { DrawBlurred(); });
+  RenderToTarget(targetC, [this] { DrawBlurOf(gaussBlur, targetA, m_rotation); });
   // 6.
   RenderToTarget(targetD, [&] { DrawComposite(t); });
   // 7.
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  targetD.BindColour();
-  DrawFullScreenQuad(m_rotation, false);
-  targetD.Unbind();
+  ShowTarget(targetD, m_rotation);
   // 8 to 10.
   DrawLyrics();
   DrawLogo();
@@ -146,24 +143,9 @@ void cPlanetTreeScene::Draw() {
   glDisable(GL_MULTISAMPLE);
 }
 
-// The program binds its own source first; the sharp picture bound over it is what it reads.
-void cPlanetTreeScene::DrawBlurred() {
-  gaussBlur.blurFactor = 1.0f;
-  gaussBlur.Bind();
-  targetA.BindColour();
-  DrawFullScreenQuad(m_rotation, false);
-  targetC.Unbind();
-  gaussBlur.Unbind();
-}
-
 void cPlanetTreeScene::DrawComposite(const SceneTime& t) {
-  dofShader.sceneTexture = targetA.colourTexture;
-  dofShader.blurTexture = targetC.colourTexture;
-  dofShader.depthTexture = targetB.depthTexture;
   targetA.BindColour();
-  dofShader.Bind();
-  DrawFullScreenQuad(0, false);
-  dofShader.Unbind();
+  DrawDepthOfField(dofShader, targetA, targetC, targetB, 0);
   if (RaysShown(state)) DrawRays(t);
   glDisable(GL_BLEND);
 }
@@ -175,7 +157,7 @@ void cPlanetTreeScene::DrawRays(const SceneTime& t) {
   radialBlur.iterations = 100;
   radialBlur.scale = -state.radialPhase;
   radialBlur.start = 1.0f;
-  const std::array<float, 2> centre = RayCentre(t.T);
+  const std::array<float, 2> centre = GodRayCentre(t.T);
   radialBlur.center[0] = centre[0];
   radialBlur.center[1] = centre[1];
   radialBlur.sourceTexture = targetE.colourTexture;
@@ -186,9 +168,7 @@ void cPlanetTreeScene::DrawRays(const SceneTime& t) {
 
 // All three are drawn every frame; their opacities decide which show.
 void cPlanetTreeScene::DrawLyrics() {
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_BLEND);
-  glEnable(GL_ALPHA_TEST);
+  BlendByAlpha();
   for (size_t k = 0; k < lyrics.size(); ++k) {
     lyrics[k].Bind();
     DrawFullScreenQuad(m_rotation, true, state.lyricAlpha[k]);
@@ -199,9 +179,7 @@ void cPlanetTreeScene::DrawLyrics() {
 
 // Blending and the alpha test stay on for the panel.
 void cPlanetTreeScene::DrawLogo() {
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_BLEND);
-  glEnable(GL_ALPHA_TEST);
+  BlendByAlpha();
   logo.Bind();
   DrawFullScreenQuad(0, true);
   logo.Unbind();
@@ -211,9 +189,7 @@ void cPlanetTreeScene::DrawLogo() {
 void cPlanetTreeScene::DrawInfoPanel() {
   const int panel = InfoPanel(state);
   if (panel < 0) return;
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_ALPHA_TEST);
-  glEnable(GL_BLEND);
+  BlendByAlpha();
   glLoadIdentity();
   glColor4f(1, 1, 1, state.infoAlpha);
   glTranslatef(0.8f, -0.6f, -3.5f);
@@ -309,14 +285,10 @@ void cPlanetTreeScene::DrawShatteredCage() {
 
 // Black up to the height growth has reached: the cage closes from below as the camera pulls in.
 void cPlanetTreeScene::DrawDissolvingCage() {
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_ALPHA_TEST);
+  BlendByAlpha();
   cageShader.blurFactor = state.growth;
   DrawCage([this] { cageShader.Bind(); }, [this] { cageShader.Unbind(); });
-  glDisable(GL_BLEND);
-  glDisable(GL_ALPHA_TEST);
-  glBlendFunc(GL_ONE, GL_ONE);
+  EndBlendByAlpha();
 }
 
 // The cage's own frame sits off to the side; -59 brings it round the planet. The planet's colour
@@ -334,17 +306,13 @@ void cPlanetTreeScene::DrawCage(const std::function<void()>& bind, const std::fu
 }
 
 void cPlanetTreeScene::DrawFeathers(cFeatherParticleSystem& feathers) {
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_ALPHA_TEST);
+  BlendByAlpha();
   LookFrom(camera);
   feather.Bind();
   glScalef(0.2f, 0.2f, 0.2f);
   feathers.DrawAll();
   feather.Unbind();
-  glDisable(GL_BLEND);
-  glDisable(GL_ALPHA_TEST);
-  glBlendFunc(GL_ONE, GL_ONE);
+  EndBlendByAlpha();
 }
 
 // The leaf's point is found here, while drawing; the next Update aims the camera at it.

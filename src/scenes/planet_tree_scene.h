@@ -68,7 +68,6 @@ class cPlanetTreeScene : public cSceneSystem {
   void BuildPrograms();
   void SetUpShatterShader();
 
-  void DrawBlurred();
   void DrawComposite(const SceneTime& t);
   void DrawRays(const SceneTime& t);
   void DrawLyrics();

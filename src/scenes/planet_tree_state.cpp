@@ -160,8 +160,4 @@ bool ShatteredCageShown(const TreeState& s) { return s.bloom >= 1 && s.sceneSeco
 bool RaysShown(const TreeState& s) { return s.sceneSeconds <= 30; }
 bool TrailShown(const TreeState& s) { return s.sceneSeconds >= 20; }
 
-std::array<float, 2> RayCentre(float T) {
-  return {(std::sin(T) * 0.5f + 0.5f) * 0.01f + 0.5f, (std::cos(0.5f * T) * 0.5f + 0.5f) * 0.01f + 0.5f};
-}
-
 }  // namespace MorlenGL

@@ -78,7 +78,4 @@ bool ShatteredCageShown(const TreeState& s);
 bool RaysShown(const TreeState& s);
 bool TrailShown(const TreeState& s);  // from 20 s
 
-// Where the radial blur centres its rays: a slow wobble of a hundredth around the middle.
-std::array<float, 2> RayCentre(float T);
-
 }  // namespace MorlenGL

@@ -19,19 +19,6 @@ void Blend(GLenum source, GLenum destination) {
   glBlendFunc(source, destination);
 }
 
-// The see-through overlays: blending by alpha with the alpha test on.
-void BlendByAlpha() {
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_ALPHA_TEST);
-  glEnable(GL_BLEND);
-}
-
-void EndBlendByAlpha() {
-  glDisable(GL_BLEND);
-  glDisable(GL_ALPHA_TEST);
-  glBlendFunc(GL_ONE, GL_ONE);
-}
-
 }  // namespace
 
 // [SECTION] Init
@@ -260,16 +247,14 @@ void cPlanetWaterScene::Draw() {
   // 3. Sharp.
   RenderToTarget(targetA, [this] { DrawWorld(kEverything); });
   // 4.
-  RenderToTarget(targetC, [this] { DrawBlurred(); });
+  // The program's alpha keeps what the glow left (0.5 after the first frame); nothing blends C.
+  RenderToTarget(targetC, [this] { DrawBlurOf(gaussBlur, targetA, m_rotation); });
   // 5. Glow source, without the skies.
   RenderToTarget(targetE, [this] { DrawWorld(kNoSky); });
   // 6.
   RenderToTarget(targetD, [this] { DrawComposite(); });
   // 7.
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  targetD.BindColour();
-  DrawFullScreenQuad(m_rotation, false);
-  targetD.Unbind();
+  ShowTarget(targetD, m_rotation);
   // 8.
   DrawOverlay(logo, 0, 2.08f);
   // 9, 10.
@@ -282,25 +267,10 @@ void cPlanetWaterScene::Draw() {
   glDisable(GL_MULTISAMPLE);
 }
 
-// The program's alpha keeps what the glow left (0.5 after the first frame); nothing blends C.
-void cPlanetWaterScene::DrawBlurred() {
-  gaussBlur.blurFactor = 1.0f;
-  gaussBlur.Bind();
-  targetA.BindColour();
-  DrawFullScreenQuad(m_rotation, false);
-  targetC.Unbind();
-  gaussBlur.Unbind();
-}
-
 void cPlanetWaterScene::DrawComposite() {
   // Sharp and blurred by depth.
-  dofShader.sceneTexture = targetA.colourTexture;
-  dofShader.blurTexture = targetC.colourTexture;
-  dofShader.depthTexture = targetB.depthTexture;
   targetA.BindColour();
-  dofShader.Bind();
-  DrawFullScreenQuad(0, false);
-  dofShader.Unbind();
+  DrawDepthOfField(dofShader, targetA, targetC, targetB, 0);
   // The glow added on top.
   Blend(GL_ONE, GL_ONE);
   glDisable(GL_ALPHA_TEST);

@@ -73,7 +73,6 @@ class cPlanetWaterScene : public cSceneSystem {
   void DrawCage();
   void DrawFeathers();
 
-  void DrawBlurred();
   void DrawComposite();
   void DrawOverlay(cTextureSystem& image, float centreY, float halfHeight);
   void DrawClosingImage();

@@ -34,6 +34,8 @@ std::array<float, 4> SceneFocusParams(float distance, float range, const Camera&
   return {distance, range, n, f / (f - n)};
 }
 
+float SpectrumBin(const MusicTrack* music, int bin) { return music ? music->m_spectrum[bin] : 0.0f; }
+
 Vec3 RandomVec3Reversed(int modulus, float low) {
   Vec3 v;
   v.z = low + plat::RandHundredths(modulus);
@@ -82,6 +84,44 @@ void MultFullScreenQuad(float rotation, bool flipped) {
   glTranslatef(0, 0, -5);
   glScalef(2.08f, flipped ? -2.08f : 2.08f, 0);
   glRotatef(rotation, 0, 1, 0);
+}
+
+void BlendByAlpha() {
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glEnable(GL_ALPHA_TEST);
+  glEnable(GL_BLEND);
+}
+
+void EndBlendByAlpha() {
+  glDisable(GL_BLEND);
+  glDisable(GL_ALPHA_TEST);
+  glBlendFunc(GL_ONE, GL_ONE);
+}
+
+void ShowTarget(cRenderTextureSystem& target, float rotation) {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  target.BindColour();
+  DrawFullScreenQuad(rotation, false);
+  target.Unbind();
+}
+
+void DrawBlurOf(cGaussianBlurShader& blur, cRenderTextureSystem& picture, float rotation) {
+  blur.blurFactor = 1.0f;
+  blur.Bind();
+  picture.BindColour();
+  DrawFullScreenQuad(rotation, false);
+  picture.Unbind();
+  blur.Unbind();
+}
+
+void DrawDepthOfField(cDoFShader& dof, const cRenderTextureSystem& sharp, const cRenderTextureSystem& blurred,
+                      const cRenderTextureSystem& depth, float rotation) {
+  dof.sceneTexture = sharp.colourTexture;
+  dof.blurTexture = blurred.colourTexture;
+  dof.depthTexture = depth.depthTexture;
+  dof.Bind();
+  DrawFullScreenQuad(rotation, false);
+  dof.Unbind();
 }
 
 }  // namespace MorlenGL

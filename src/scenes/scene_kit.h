@@ -6,7 +6,10 @@
 
 #include "assets/camera.h"
 #include "assets/keyframe_track.h"
+#include "effects/post_filters.h"
+#include "effects/render_texture.h"
 #include "sequencing/timer.h"
+#include "shell/music_track.h"
 
 namespace MorlenGL {
 
@@ -30,6 +33,9 @@ void SetSceneLens(Camera& camera);
 // The depth-of-field filter's vSParams: focus distance and range, then the camera's near plane and
 // far / (far - near), all in single precision.
 std::array<float, 4> SceneFocusParams(float distance, float range, const Camera& camera);
+
+// Bin `bin` of what plays now; silence for a scene without music.
+float SpectrumBin(const MusicTrack* music, int bin);
 
 // Three of the show's 0.01-step draws, each low + plat::RandHundredths(modulus): the first goes to
 // z and the last to x, the order in which the scenes aim their particle streams.
@@ -78,6 +84,22 @@ void DrawFullScreenQuad(float rotation, bool flipped, float alpha = 1);
 
 // The same transform multiplied onto the current matrix, for quads that stack on an earlier one.
 void MultFullScreenQuad(float rotation, bool flipped);
+
+// The see-through overlays: blending by alpha, with the alpha test on; the end turns both off and
+// leaves the additive blend function the glow passes expect.
+void BlendByAlpha();
+void EndBlendByAlpha();
+
+// The window cleared, then a target's picture over it on the full-screen quad.
+void ShowTarget(cRenderTextureSystem& target, float rotation);
+
+// A picture through the blur program at factor 1 on the full-screen quad. The program binds its
+// own source first; the picture bound over it is what it reads.
+void DrawBlurOf(cGaussianBlurShader& blur, cRenderTextureSystem& picture, float rotation);
+
+// The depth-of-field composite: the sharp picture and its blur mixed by the depth target's depth.
+void DrawDepthOfField(cDoFShader& dof, const cRenderTextureSystem& sharp, const cRenderTextureSystem& blurred,
+                      const cRenderTextureSystem& depth, float rotation);
 
 // Any shader class: entry points, vertex text, then fragment text and link (with a size where
 // the class takes one). The scenes ignore the results, so every step runs whatever the one
