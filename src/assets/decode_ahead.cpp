@@ -15,6 +15,8 @@
 
 namespace MorlenGL {
 
+bool NamesPng(const std::string& path) { return path.find(".png") != std::string::npos; }
+
 namespace {
 
 // Far above the show's pictures (about a hundred megabytes decoded); a folder of huge
@@ -101,7 +103,7 @@ bool RequestFor(const std::string& folder, const std::string& name, int maxSize,
   const char* extension = dot == std::string::npos ? "" : name.c_str() + dot;
   request->path = folder + "/" + name;
   request->maxSize = maxSize;
-  request->png = name.find(".png") != std::string::npos;
+  request->png = NamesPng(name);
   return request->png || strcasecmp(extension, ".jpg") == 0 || strcasecmp(extension, ".jpeg") == 0;
 }
 

@@ -15,6 +15,10 @@ struct DecodeRequest {
   int maxSize = 0;   // pictures only
 };
 
+// The texture loaders' rule: a name holding ".png" anywhere (in that case) is read as PNG, any
+// other as a picture.
+bool NamesPng(const std::string& path);
+
 // Starts worker threads (one fewer than the processors, at least one) that decode, in name
 // order, every picture file of `folder` the way the texture loaders would: names holding
 // ".png" as PNG, ".jpg" and ".jpeg" in any case as pictures at maxSize. They hold at most

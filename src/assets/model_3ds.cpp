@@ -409,6 +409,7 @@ bool c3DsModelSystem::LoadFromMemory(const uint8_t* data, size_t size, const std
   objectCount = materialCount = 0;
   materials.clear();
   objects.clear();
+  drawList = 0;  // a list prepared for the old faces; it stays with the context
   Reader3ds reader(data, size, *this);
   bool readable = reader.Run();
   for (MeshObject& object : objects) Finish(object);
@@ -422,6 +423,7 @@ bool c3DsModelSystem::Load(const std::string& path) {
   objectCount = materialCount = 0;
   materials.clear();
   objects.clear();
+  drawList = 0;  // a list prepared for the old faces; it stays with the context
   file = fopen(resolved.c_str(), "rb");
   if (!file) {
     plat::Report("%s: cannot open: %s", name.c_str(), strerror(errno));

@@ -73,7 +73,7 @@ void cTextureSystem::Load(const char* path) {
     plat::Report("texture load without a file name");
     return;
   }
-  if (strstr(path, ".png"))
+  if (NamesPng(path))
     textureId = LoadPngTexture(path);
   else
     LoadPictureFile(path, *this);

@@ -47,10 +47,4 @@ constexpr ProgramClass kClasses[] = {
 
 std::span<const ProgramClass> ProgramClasses() { return kClasses; }
 
-const ProgramClass* FindProgramClass(std::string_view name) {
-  for (const ProgramClass& c : kClasses)
-    if (name == c.name) return &c;
-  return nullptr;
-}
-
 }  // namespace MorlenGL

@@ -2,7 +2,6 @@
 #pragma once
 #include <memory>
 #include <span>
-#include <string_view>
 
 #include "effects/shader_system.h"
 
@@ -19,7 +18,5 @@ struct ProgramClass {
 
 // The base's own pair first, then the filters, the lighting and the environment programs.
 std::span<const ProgramClass> ProgramClasses();
-// nullptr when no class has that name.
-const ProgramClass* FindProgramClass(std::string_view name);
 
 }  // namespace MorlenGL

@@ -9,9 +9,10 @@ cSceneSystem::cSceneSystem() : m_alwaysActive(false), m_disabled(false), m_resta
 
 bool cSceneSystem::InWindow() const {
   assert(m_demoClock && "the owner sets m_demoClock before the first tick");
-  int32_t t = m_demoClock->DemoTime();
-  return m_startTime <= t && t <= m_endTime;
+  return InWindowAt(m_demoClock->DemoTime());
 }
+
+bool cSceneSystem::InWindowAt(int32_t demoTime) const { return m_startTime <= demoTime && demoTime <= m_endTime; }
 
 bool cSceneSystem::IsOver() {
   assert(m_demoClock && "the owner sets m_demoClock before asking IsOver");
@@ -20,9 +21,7 @@ bool cSceneSystem::IsOver() {
 
 bool cSceneSystem::IsActive() const { return !m_disabled && (InWindow() || m_alwaysActive); }
 
-bool cSceneSystem::RunsAt(int32_t demoTime) const {
-  return !m_disabled && ((m_startTime <= demoTime && demoTime <= m_endTime) || m_alwaysActive);
-}
+bool cSceneSystem::RunsAt(int32_t demoTime) const { return !m_disabled && (InWindowAt(demoTime) || m_alwaysActive); }
 
 void cSceneSystem::Tick() {
   m_clock.Advance();

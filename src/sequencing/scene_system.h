@@ -39,6 +39,7 @@ class cSceneSystem {
 
  protected:
   bool InWindow() const;
+  bool InWindowAt(int32_t demoTime) const;
 };
 
 }  // namespace MorlenGL

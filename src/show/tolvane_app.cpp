@@ -13,6 +13,7 @@
 #include "platform/diagnostics.h"
 #include "platform/message_box.h"
 #include "sequencing/time_string.h"
+#include "show/show_start.h"
 
 using namespace MorlenGL;
 
@@ -115,7 +116,7 @@ bool Tolvane::Initialize() {
   EndDecodeAhead();  // every picture is uploaded: what the workers decoded goes
   // 4. The demo's own window on the application clock.
   m_demo.m_startTime = ParseTimeString("0:0.0");
-  m_demo.m_endTime = ParseTimeString("5:04.0");
+  m_demo.m_endTime = kShowEnd;
   // 5.
   ChannelStop(m_loadingMusic);
   // 6.

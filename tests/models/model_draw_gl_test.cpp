@@ -155,6 +155,13 @@ TEST(ModelDrawGl, PreparedModelKeepsPlacementAndFallsBackToItsArrays) {
   m.useNormals = true;
   m.Draw();
   EXPECT_EQ(testsupport::ReadPixel(512, 384).r, 255);
+  // Loading again forgets the list: the new faces (moved away here) are what is drawn.
+  const std::string again = CoverFile(true);
+  m.LoadFromMemory(reinterpret_cast<const uint8_t*>(again.data()), again.size(), "again");
+  for (float& v : m.objects[0].vertices) v += 100;
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  m.Draw();
+  EXPECT_EQ(testsupport::ReadPixel(512, 384).r, 0);
   GLint depth = 0;
   glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
   EXPECT_EQ(depth, 1);
