@@ -260,7 +260,7 @@ int CaptureSession::Finish(int showResult) {
   if (options_.bench && !samples_.empty()) WriteBench();
   const int stopSignal = StopSignals::Caught();
   if (stopSignal)
-    plat::Report("stopped by signal %d; the files hold the %lld frames captured before it", stopSignal,
+    plat::Report("stopped by signal %d after %lld frames of the section", stopSignal,
                  static_cast<long long>(framesDone_));
   if (framesDone_ == 0 && !failed_ && !stopSignal) {
     plat::Report("no frame was rendered");

@@ -255,7 +255,8 @@ bool PieceRun::JoinFinished() {
     if (options_.output == Output::kY4m) {
       ok = AppendY4mFrames(w.out, Y4mStreamHeader(kFrameWidth, kFrameHeight, options_.fps),
                            Y4mFrameBytes(kFrameWidth, kFrameHeight), w.piece.frames.Count(), y4m_, &error);
-      if (ok) fs::remove(w.out);
+      std::error_code ec;  // what stays goes with the scratch folder
+      if (ok) fs::remove(w.out, ec);
       if (ok) fflush(y4m_);
     } else if (options_.output == Output::kPngDirectory) {
       ok = MovePngFrames(w.out, w.piece.frames.Count(), options_.out, index, &error);
@@ -281,16 +282,19 @@ bool PieceRun::Finish() {
   return true;
 }
 
+// Nobody reads the workers' messages any more, so their pipes close first: a worker writing to a
+// full one would otherwise never end, and the wait for it with it.
 void PieceRun::StopAll() {
-  for (Worker& w : workers_)
+  for (Worker& w : workers_) {
     if (w.pid > 0) kill(w.pid, SIGTERM);
+    if (w.errFd >= 0) close(w.errFd);
+    w.errFd = -1;
+  }
   for (Worker& w : workers_) {
     if (w.pid <= 0) continue;
     while (waitpid(w.pid, nullptr, 0) < 0 && errno == EINTR) {
     }
     w.pid = -1;
-    if (w.errFd >= 0) close(w.errFd);
-    w.errFd = -1;
   }
   running_ = 0;
 }
