@@ -221,8 +221,8 @@ void cPlanetTreeScene::DrawWorld(int pass) {
   if (state.bloom < 1) DrawDissolvingCage();
   // 6.
   if (pass != kNormalPass) return;
-  if (FirstStreamShown(state)) DrawFeathers(treeFeathers);
-  if (TrailShown(state)) DrawFeathers(trailFeathers);
+  if (FirstStreamShown(state)) DrawFeatherStream(treeFeathers, feather, camera);
+  if (TrailShown(state)) DrawFeatherStream(trailFeathers, feather, camera);
   if (state.leafTimer > 0) DrawLeaf();
 }
 
@@ -303,16 +303,6 @@ void cPlanetTreeScene::DrawCage(const std::function<void()>& bind, const std::fu
   treeColour.Unbind();
   unbind();
   glPopMatrix();
-}
-
-void cPlanetTreeScene::DrawFeathers(cFeatherParticleSystem& feathers) {
-  BlendByAlpha();
-  LookFrom(camera);
-  feather.Bind();
-  glScalef(0.2f, 0.2f, 0.2f);
-  feathers.DrawAll();
-  feather.Unbind();
-  EndBlendByAlpha();
 }
 
 // The leaf's point is found here, while drawing; the next Update aims the camera at it.

@@ -82,7 +82,6 @@ class cPlanetTreeScene : public cSceneSystem {
   void DrawShatteredCage();
   void DrawDissolvingCage();
   void DrawCage(const std::function<void()>& bind, const std::function<void()>& unbind);
-  void DrawFeathers(cFeatherParticleSystem& feathers);
   void DrawLeaf();
 };
 

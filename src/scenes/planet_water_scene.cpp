@@ -141,7 +141,7 @@ void cPlanetWaterScene::DrawWorld(int mode) {
   // 8.
   if (CageVisible(state)) DrawCage();
   // 9.
-  DrawFeathers();
+  DrawFeatherStream(feathers, feather, camera);
 }
 
 // The second sphere sits just inside the first and is drawn over it as the first fades.
@@ -224,16 +224,6 @@ void cPlanetWaterScene::DrawCage() {
   planetColour.Unbind();
   cageShader.Unbind();
   glPopMatrix();
-  EndBlendByAlpha();
-}
-
-void cPlanetWaterScene::DrawFeathers() {
-  BlendByAlpha();
-  LookFrom(camera);
-  feather.Bind();
-  glScalef(0.2f, 0.2f, 0.2f);
-  feathers.DrawAll();
-  feather.Unbind();
   EndBlendByAlpha();
 }
 

@@ -71,7 +71,6 @@ class cPlanetWaterScene : public cSceneSystem {
   template <class Program, class Shape>
   void DrawLit(Program& program, float scale, Shape shape);
   void DrawCage();
-  void DrawFeathers();
 
   void DrawComposite();
   void DrawOverlay(cTextureSystem& image, float centreY, float halfHeight);

@@ -98,6 +98,16 @@ void EndBlendByAlpha() {
   glBlendFunc(GL_ONE, GL_ONE);
 }
 
+void DrawFeatherStream(cParticleSystem& feathers, cTextureSystem& texture, const Camera& camera) {
+  BlendByAlpha();
+  LookFrom(camera);
+  texture.Bind();
+  glScalef(0.2f, 0.2f, 0.2f);
+  feathers.DrawAll();
+  texture.Unbind();
+  EndBlendByAlpha();
+}
+
 void ShowTarget(cRenderTextureSystem& target, float rotation) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   target.BindColour();

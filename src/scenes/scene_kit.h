@@ -1,11 +1,14 @@
 // scene_kit.h -- what every scene does the same way: its clock in seconds, the common GL state,
-// program building, the camera's lens, tracks and look-at, and the full-screen quad.
+// program building, the camera's lens, tracks and look-at, the full-screen quad, and the blends,
+// filters and feathers several scenes draw alike.
 #pragma once
 #include <array>
 #include <cstdint>
 
 #include "assets/camera.h"
 #include "assets/keyframe_track.h"
+#include "assets/texture_system.h"
+#include "effects/particle_system.h"
 #include "effects/post_filters.h"
 #include "effects/render_texture.h"
 #include "sequencing/timer.h"
@@ -100,6 +103,9 @@ void DrawBlurOf(cGaussianBlurShader& blur, cRenderTextureSystem& picture, float 
 // The depth-of-field composite: the sharp picture and its blur mixed by the depth target's depth.
 void DrawDepthOfField(cDoFShader& dof, const cRenderTextureSystem& sharp, const cRenderTextureSystem& blurred,
                       const cRenderTextureSystem& depth, float rotation);
+
+// The planet scenes' feathers: blended by alpha, under the camera, at a fifth of the model's size.
+void DrawFeatherStream(cParticleSystem& feathers, cTextureSystem& texture, const Camera& camera);
 
 // Any shader class: entry points, vertex text, then fragment text and link (with a size where
 // the class takes one). The scenes ignore the results, so every step runs whatever the one
