@@ -1,6 +1,9 @@
 // diagnostics.cpp -- stderr sink with a verbose switch, a capture hook for tests and one per thread for workers.
 #include "platform/diagnostics.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -8,6 +11,7 @@ namespace plat {
 
 static struct {
   bool verbose = false;
+  const char* program = "tolvane";
   std::vector<std::string>* capture = nullptr;
 } diag;
 
@@ -24,7 +28,7 @@ static void Emit(const char* fmt, va_list args) {
     diag.capture->push_back(buffer);
     return;
   }
-  fprintf(stderr, "tolvane: %s\n", buffer);
+  fprintf(stderr, "%s: %s\n", diag.program, buffer);
 }
 
 void Report(const char* fmt, ...) {
@@ -44,6 +48,18 @@ void Detail(const char* fmt, ...) {
 
 void SetVerbose(bool on) { diag.verbose = on; }
 bool IsVerbose() { return diag.verbose; }
+void SetProgramName(const char* name) { diag.program = name; }
+const char* ProgramName() { return diag.program; }
+
+void ClaimStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1) continue;
+    const int devNull = open("/dev/null", O_RDWR);
+    // open takes the lowest free number, which is fd itself; anything else is not ours to keep.
+    if (devNull >= 0 && devNull != fd) close(devNull);
+  }
+}
+
 void CaptureDiagnostics(std::vector<std::string>* lines) { diag.capture = lines; }
 void CaptureThreadDiagnostics(std::vector<std::string>* lines) { threadCapture = lines; }
 

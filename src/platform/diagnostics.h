@@ -13,6 +13,14 @@ void Detail(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void SetVerbose(bool on);
 bool IsVerbose();
 
+// The name every line starts with ("tolvane" unless a tool says its own).
+void SetProgramName(const char* name);
+const char* ProgramName();
+
+// Opens /dev/null on any of descriptors 0 to 2 that a parent left closed: a file opened later
+// would otherwise get one of those numbers, and messages meant for stderr would land in it.
+void ClaimStandardDescriptors();
+
 // Tests capture what would reach stderr; pass nullptr to print again.
 void CaptureDiagnostics(std::vector<std::string>* lines);
 

@@ -15,7 +15,9 @@
 static Tolvane g_tolvane;
 
 int main(int argc, char** argv) {
+  plat::ClaimStandardDescriptors();
   const std::string program = TOLVANE_START_FULLSCREEN ? "tolvane-fullscreen" : "tolvane";
+  plat::SetProgramName(TOLVANE_START_FULLSCREEN ? "tolvane-fullscreen" : "tolvane");
   std::string error;
   bool verbose = false;
   switch (MorlenGL::ParseShowArguments({argv + 1, argv + argc}, &g_tolvane.m_startAt, &verbose, &error)) {
@@ -23,8 +25,7 @@ int main(int argc, char** argv) {
       fputs(MorlenGL::ShowUsage(program).c_str(), stdout);
       return 0;
     case MorlenGL::ShowArguments::kBadArguments:
-      plat::Report("%s", error.c_str());
-      fputs(MorlenGL::ShowUsage(program).c_str(), stderr);
+      plat::Report("%s; see --help", error.c_str());
       return 2;
     case MorlenGL::ShowArguments::kRun:
       break;

@@ -1,12 +1,16 @@
 // options_test.cpp -- tolvane-capture's command line: accepted forms, refusals, and the exit code 2.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "capture_options.h"
 #include "parallel_capture.h"
+#include "support/temp_dir.h"
 #include "tool_runner.h"
+#include "y4m_writer.h"
 
 using capture::Options;
 using capture::Output;
@@ -192,16 +196,16 @@ TEST(CaptureOptions, OutputPathsAreAnchoredBeforeTheDataFolderIsEntered) {
   EXPECT_EQ(dash.out, "-");
 }
 
-TEST(CaptureTool, BadArgumentsExitTwoWithTheUsage) {
-  RunResult r = RunTool("--fps 0 --out x");
+TEST(CaptureTool, BadArgumentsExitTwoWithOneLineAndHelpListsEveryOption) {
+  RunResult r = RunTool("--fps abc --out x");
   EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.output.find("--fps"), std::string::npos);
+  EXPECT_EQ(r.output, "tolvane-capture: --fps needs a whole number from 1 to 1000 (got \"abc\"); see --help\n");
+  RunResult help = RunTool("--help");
+  EXPECT_EQ(help.exitCode, 0);
   for (const char* option : {"--out", "--frame", "--from", "--to", "--scene", "--audio", "--bench", "--bench-json",
                              "--data", "--verbose", "--jobs", "--progress-lines", "--quick-start", "--sheet", "--every",
                              "--tile-width"})
-    EXPECT_NE(r.output.find(std::string("  ") + option + " "), std::string::npos) << option;
-  RunResult help = RunTool("--help");
-  EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.output.find(std::string("  ") + option + " "), std::string::npos) << option;
   EXPECT_NE(help.output.find("usage: tolvane-capture"), std::string::npos);
   EXPECT_NE(help.output.find("3 greeting"), std::string::npos) << "the scene names are listed";
 }
@@ -210,4 +214,52 @@ TEST(CaptureTool, AMissingDataFolderIsABadArgument) {
   RunResult r = RunTool("--data /nonexistent/tolvane-data --out x");
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.output.find("/nonexistent/tolvane-data"), std::string::npos);
+}
+
+// Every destination is made before the show loads: a bad one costs one line and no rendering,
+// and nothing of the run is left behind. A loop of links made the old frame folder check throw.
+TEST(CaptureTool, DestinationsAreMadeBeforeTheFirstFrameOrRefusedInOneLine) {
+  testsupport::TempDir dir;
+  std::filesystem::create_symlink("loop", dir.File("loop"));
+  const std::string dataArg = std::string("--data ") + TOLVANE_BINARY_DIR + " --fps 1 ";
+  const std::string loopFrames = dir.File("loop/frames");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"--to 0:01 --out " + dir.File("f") + " --audio /nonexistent/a.wav",
+       "/nonexistent/a.wav: cannot create: No such file or directory"},
+      {"--to 0:01 --bench-json /nonexistent/b.json",
+       "/nonexistent/b.json: cannot create: No such file or directory"},
+      {"--frame 0:01 --out /nonexistent/f.png", "/nonexistent/f.png: cannot create: No such file or directory"},
+      {"--sheet /nonexistent/s.png", "/nonexistent/s.png: cannot create: No such file or directory"},
+      {"--to 0:01 --out " + loopFrames,
+       loopFrames + ": cannot create the frame directory: Too many levels of symbolic links"},
+      {"--to 0:58 --jobs 2 --out " + loopFrames,
+       loopFrames + ": cannot create the frame directory: Too many levels of symbolic links"},
+      {"--to 0:58 --jobs 2 --out " + dir.File("v.y4m") + " --audio /nonexistent/a.wav",
+       "/nonexistent/a.wav: cannot create: No such file or directory"}};
+  for (const auto& [args, line] : cases) {
+    RunResult r = RunTool(dataArg + args);
+    EXPECT_EQ(r.exitCode, 3) << args;
+    EXPECT_EQ(r.output, "tolvane-capture: " + line + "\n") << args;
+  }
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    EXPECT_EQ(e.path().filename(), "loop") << "left behind: " << e.path();
+}
+
+// Started with its standard error closed, the tool must not open its output there, where the
+// lines of a damaged data folder would run into the stream.
+TEST(CaptureTool, OutputsNeverTakeTheNumberOfAClosedStandardStream) {
+  testsupport::TempDir dir;
+  std::filesystem::create_directories(dir.File("data"));
+  for (const auto& e : std::filesystem::directory_iterator(std::string(TOLVANE_BINARY_DIR) + "/data"))
+    if (e.path().filename() != "loading.jpg") std::filesystem::create_symlink(e.path(), dir.File("data") / e.path().filename());
+  RunResult r = capturetest::RunCaptureTool(
+      "--data " + dir.path() + " --fps 1 --to 0:00 --out " + dir.File("v.y4m"), "2>&-");
+  EXPECT_EQ(r.exitCode, 0);
+  const std::string header = capture::Y4mStreamHeader(1024, 768, 1);
+  std::ifstream in(dir.File("v.y4m"), std::ios::binary);
+  std::string start(header.size(), '\0');
+  in.read(start.data(), static_cast<std::streamsize>(start.size()));
+  EXPECT_EQ(start, header);
+  EXPECT_EQ(std::filesystem::file_size(dir.File("v.y4m")), header.size() + capture::Y4mFrameBytes(1024, 768))
+      << "the stream and nothing else";
 }

@@ -1,8 +1,11 @@
 // writers_test.cpp -- the Y4M stream, the WAV file and the PNG file as other programs will read them.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -137,7 +140,8 @@ TEST(Wav, FileHeaderDescribesTheSamples) {
   testsupport::TempDir dir;
   std::string path = dir.File("a.wav"), error;
   std::vector<int16_t> samples = {1, -1, 32767, -32768, 256, 0};  // 3 stereo frames
-  ASSERT_TRUE(capture::WriteWav(path, samples, 44100, 2, &error)) << error;
+  capture::OutputFile file;
+  ASSERT_TRUE(file.Open(path, &error) && capture::WriteWav(&file, samples, 44100, 2, &error)) << error;
   std::string b = ReadAll(path);
   ASSERT_EQ(b.size(), 44u + 12);
   EXPECT_EQ(b.substr(0, 4), "RIFF");
@@ -158,10 +162,15 @@ TEST(Wav, FileHeaderDescribesTheSamples) {
 
 TEST(Wav, UnwritableOrShapelessInputFails) {
   std::string error;
-  EXPECT_FALSE(capture::WriteWav("/nonexistent/dir/a.wav", {0, 0}, 44100, 2, &error));
-  EXPECT_NE(error.find("/nonexistent/dir/a.wav"), std::string::npos);
-  EXPECT_FALSE(capture::WriteWav("/tmp/never.wav", {0, 0, 0}, 44100, 2, &error));  // half a frame
-  EXPECT_FALSE(capture::WriteWav("/tmp/never.wav", {}, 44100, 0, &error));
+  capture::OutputFile file;
+  EXPECT_FALSE(file.Open("/nonexistent/dir/a.wav", &error));
+  EXPECT_EQ(error, "/nonexistent/dir/a.wav: cannot create: No such file or directory");
+  testsupport::TempDir dir;
+  ASSERT_TRUE(file.Open(dir.File("half.wav"), &error)) << error;
+  EXPECT_FALSE(capture::WriteWav(&file, {0, 0, 0}, 44100, 2, &error));  // half a frame
+  EXPECT_FALSE(std::filesystem::exists(dir.File("half.wav")));
+  ASSERT_TRUE(file.Open(dir.File("none.wav"), &error)) << error;
+  EXPECT_FALSE(capture::WriteWav(&file, {}, 44100, 0, &error));
 }
 
 TEST(Png, FrameReadsBackAsRgbWithItsRowsInOrder) {
@@ -198,16 +207,71 @@ TEST(PngSinks, DirectoryNumbersFramesAndSingleFrameKeepsOnlyItsOwn) {
   EXPECT_EQ(capture::FrameFileName(123456), "frame_123456.png");
   EXPECT_EQ(frames->Describe(2), dir.File("out/frames/frame_000000.png") + " to frame_000001.png");
 
-  auto one = capture::CreatePngFileSink(dir.File("one.png"), 5);
+  auto one = capture::CreatePngFileSink(dir.File("one.png"), 5, &error);
+  ASSERT_TRUE(one) << error;
   EXPECT_FALSE(one->Wants(4));
   EXPECT_TRUE(one->Wants(5));
   EXPECT_FALSE(one->Finish(&error)) << "a run that never reached frame 5 must not pass";
   ASSERT_TRUE(one->Add({4, 4, 2, 2, px.data()}, &error));
   EXPECT_TRUE(ReadAll(dir.File("one.png")).empty());
+  EXPECT_EQ(one->Describe(1), "") << "names no file before its frame is written";
   ASSERT_TRUE(one->Add({5, 5, 2, 2, px.data()}, &error));
   EXPECT_TRUE(one->Finish(&error));
   EXPECT_FALSE(ReadAll(dir.File("one.png")).empty());
 
   testsupport::WriteFile(dir.File("plain"), "x");
   EXPECT_FALSE(capture::CreatePngDirectorySink(dir.File("plain"), &error));
+}
+
+// A file size limit stands in for a full disk: writes past it fail as they would there.
+class FullDisk {
+ public:
+  explicit FullDisk(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit small = old_;
+    small.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &small);
+    oldSignal_ = signal(SIGXFSZ, SIG_IGN);
+  }
+  ~FullDisk() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    signal(SIGXFSZ, oldSignal_);
+  }
+
+ private:
+  rlimit old_{};
+  sighandler_t oldSignal_;
+};
+
+TEST(Destinations, AWriteThatFailsLeavesNothingThatPassesForAWholeFile) {
+  testsupport::TempDir dir;
+  std::string error;
+  std::vector<uint8_t> noise(64 * 64 * 4);
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
+  const std::string target = dir.File("target.png"), link = dir.File("link.png");
+  testsupport::WriteFile(target, "old");
+  std::filesystem::create_symlink(target, link);
+  const size_t frame = capture::Y4mFrameBytes(64, 64), header = capture::Y4mStreamHeader(64, 64, 30).size();
+  {
+    FullDisk full(header + 2 * frame + 100);
+    capture::OutputFile wav;
+    ASSERT_TRUE(wav.Open(dir.File("s.wav"), &error)) << error;
+    EXPECT_FALSE(capture::WriteWav(&wav, std::vector<int16_t>(200000), 44100, 2, &error));
+    EXPECT_EQ(error, dir.File("s.wav") + ": cannot write: File too large");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("s.wav"))) << "a header promising samples that are not there";
+
+    auto y4m = capture::CreateY4mSink(dir.File("v.y4m"), 64, 64, 30, &error);
+    ASSERT_TRUE(y4m) << error;
+    int written = 0;
+    while (written < 5 && y4m->Add({written, 0, 64, 64, noise.data()}, &error)) ++written;
+    EXPECT_EQ(written, 2);
+    EXPECT_TRUE(y4m->Finish(&error)) << error;
+    EXPECT_EQ(std::filesystem::file_size(dir.File("v.y4m")), header + 2 * frame) << "whole frames only";
+
+    std::vector<uint8_t> big(512 * 512 * 4);
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 2654435761u >> 11);
+    EXPECT_FALSE(capture::WritePng(link, big.data(), 512, 512, &error));
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(link)) << "the link placed there stays";
+  EXPECT_EQ(std::filesystem::file_size(target), 0u) << "what it points at holds no half picture";
 }

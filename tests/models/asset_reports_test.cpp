@@ -128,7 +128,7 @@ TEST(Inspect, ImageReportOfAJpegWithStrayBytes) {
   Result stray = Inspect("--verbose image " + dir.File("stray.jpg"), &err);
   EXPECT_EQ(stray.code, 0);
   EXPECT_TRUE(Has(stray.out, "\"decoded\": {\n    \"width\": 40,\n    \"height\": 24")) << stray.out;
-  EXPECT_EQ(err, "tolvane: " + dir.File("stray.jpg") +
+  EXPECT_EQ(err, "tolvane-inspect: " + dir.File("stray.jpg") +
                      ": decoded past damage (Corrupt JPEG data: 2 extraneous bytes before marker 0xda)\n");
   err.clear();
   EXPECT_EQ(Inspect("image " + dir.File("stray.jpg"), &err).code, 0);

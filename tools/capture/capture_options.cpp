@@ -9,6 +9,7 @@
 
 #include "bench_report.h"
 #include "contact_sheet.h"
+#include "platform/diagnostics.h"
 #include "show/show_start.h"
 
 namespace capture {
@@ -42,11 +43,11 @@ size_t DigitRun(const std::string& s, size_t pos, size_t limit) {
   return n <= limit ? n : 0;
 }
 
-bool ReadCount(const std::string& text, int limit, int* count, std::string* error) {
+bool ReadCount(const std::string& name, const std::string& text, int limit, int* count, std::string* error) {
   size_t digits = DigitRun(text, 0, 4);
   int value = digits == text.size() && digits > 0 ? atoi(text.c_str()) : 0;
   if (value < 1 || value > limit) {
-    *error = "needs a whole number from 1 to " + std::to_string(limit) + ", not '" + text + "'";
+    *error = name + " needs a whole number from 1 to " + std::to_string(limit) + " (got \"" + text + "\")";
     return false;
   }
   *count = value;
@@ -139,8 +140,8 @@ bool ApplyValue(const std::string& name, const std::string& value, Options* o, G
     ok = MorlenGL::ReadCommandLineTime(value, &o->every, error);
     given->sheetShape = true;
   } else if (name == "--tile-width") {
-    ok = ReadCount(value, kFrameWidth, &o->tileWidth, error);
     given->sheetShape = true;
+    return ReadCount(name, value, kFrameWidth, &o->tileWidth, error);
   } else if (name == "--frame") {
     ok = MorlenGL::ReadCommandLineTime(value, &o->to, error);
     o->singleFrame = true;
@@ -153,9 +154,9 @@ bool ApplyValue(const std::string& name, const std::string& value, Options* o, G
   } else if (name == "--scene") {
     ok = MorlenGL::FindScene(value, &o->scene, error);
   } else if (name == "--fps") {
-    ok = ReadCount(value, kMaxFps, &o->fps, error);
+    return ReadCount(name, value, kMaxFps, &o->fps, error);
   } else if (name == "--jobs") {
-    ok = ReadCount(value, kMaxJobs, &o->jobs, error);
+    return ReadCount(name, value, kMaxJobs, &o->jobs, error);
   } else if (name == "--audio") {
     o->audio = value;
   } else if (name == "--bench-json") {
@@ -208,18 +209,21 @@ std::string UsageText() {
          "SCENE is 1 to 7 in timeline order, or the scene's name:\n  " +
          MorlenGL::SceneNameList() +
          "\n"
+         "Every destination is created before the show loads.\n"
          "Exit codes: 0 done, 2 bad arguments, 3 nothing rendered or a file could not be written;\n"
          "the show's own codes pass through (1 no OpenGL 2.1, 99 no framebuffer objects,\n"
          "10 a particle system drawn before its Init); Ctrl-C or SIGTERM stops after the frame\n"
-         "being made, with the files holding the frames made and their sound, and 128 + the signal.\n";
+         "being made, with the files holding the frames made and their sound, and 128 + the signal\n"
+         "(with --jobs, the frames from the start up to the first unfinished piece); a second\n"
+         "one ends at once.\n";
 }
 
 std::string SummaryLine(const Options& o, int64_t firstFrame, int64_t frames, double seconds,
                         const std::string& destination) {
   const int64_t last = firstFrame + std::max<int64_t>(frames, 1) - 1;
   char line[512];
-  snprintf(line, sizeof line, "tolvane-capture: %lld frame%s, %s to %s at %d fps, in %.1f s (%.1f frames/s)",
-           static_cast<long long>(frames), frames == 1 ? "" : "s", FormatTime(FrameTime(firstFrame, o.fps)).c_str(),
+  snprintf(line, sizeof line, "%s: %lld frame%s, %s to %s at %d fps, in %.1f s (%.1f frames/s)",
+           plat::ProgramName(), static_cast<long long>(frames), frames == 1 ? "" : "s", FormatTime(FrameTime(firstFrame, o.fps)).c_str(),
            FormatTime(FrameTime(last, o.fps)).c_str(), o.fps, seconds, seconds > 0 ? frames / seconds : 0.0);
   return line + (destination.empty() ? "" : " -> " + destination) + "\n";
 }

@@ -12,6 +12,8 @@ namespace capture {
 constexpr int kFrameWidth = 1024, kFrameHeight = 768;
 // What --progress-lines prints after each frame, followed by the count of grid frames made.
 constexpr const char* kProgressLinePrefix = "progress: frames made ";
+// How the line of a capture that a stop signal ended begins.
+constexpr const char* kStopLinePrefix = "stopped by signal ";
 
 enum class Output {
   kNone,          // --bench, or --audio alone
@@ -51,7 +53,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args, Options* option
 // the tool was started, so relative ones are anchored to `startDir` first ("-" stays).
 void AnchorOutputPaths(Options* options, const std::string& startDir);
 
-// The option list printed with --help and after every bad argument.
+// The option list printed with --help.
 std::string UsageText();
 
 // The line a finished capture prints: how many frames of which times went where, how fast.

@@ -66,6 +66,7 @@ CaptureSession::CaptureSession(const Options& options) : options_(options) {
 CaptureSession::~CaptureSession() = default;
 
 int CaptureSession::Run() {
+  StopSignals stopSignals;
   plat::SetVerbose(options_.verbose);
   // Every capture runs the show from its beginning, so a section is the frames of a run from 0;
   // a quick start begins with the counter where such a run has it at the section.
@@ -81,22 +82,27 @@ int CaptureSession::Run() {
   backend_ = backend.get();
   app->SetBackend(std::move(backend));
   runStart_ = lastProgress_ = sectionStart_ = WallClock::now();
-  StopSignals stopSignals;
   int result = TolvaneMain(*app, false);
   return Finish(result);
 }
 
+// Every destination is created before the first frame, so a bad path costs no rendering.
 bool CaptureSession::PrepareOutput() {
   std::string error;
+  if ((!options_.audio.empty() && !audio_.Open(options_.audio, &error)) ||
+      (!options_.benchJson.empty() && !benchJson_.Open(options_.benchJson, &error))) {
+    plat::Report("%s", error.c_str());
+    return false;
+  }
   switch (options_.output) {
     case Output::kNone: return true;
     case Output::kPngDirectory: sink_ = CreatePngDirectorySink(options_.out, &error); break;
-    case Output::kPngFile: sink_ = CreatePngFileSink(options_.out, section_.Count() - 1); break;
+    case Output::kPngFile: sink_ = CreatePngFileSink(options_.out, section_.Count() - 1, &error); break;
     case Output::kY4m: sink_ = CreateY4mSink(options_.out, kFrameWidth, kFrameHeight, options_.fps, &error); break;
     case Output::kSheet: {
       std::vector<int64_t> indices;
       for (int64_t pick : picks_) indices.push_back(pick - section_.first);
-      sink_ = CreateSheetSink(options_.out, std::move(indices), options_.tileWidth);
+      sink_ = CreateSheetSink(options_.out, std::move(indices), options_.tileWidth, &error);
       break;
     }
   }
@@ -188,7 +194,8 @@ void CaptureSession::CaptureFrame(int32_t time) {
   std::string error;
   if (sink_ && sink_->Wants(framesDone_)) {
     ReadWindow(kFrameWidth, kFrameHeight, &pixels_);
-    if (!sink_->Add({framesDone_, time, kFrameWidth, kFrameHeight, pixels_.data()}, &error)) Fail(error);
+    // A frame that was not written is not counted: the summary and the sound cover what is there.
+    if (!sink_->Add({framesDone_, time, kFrameWidth, kFrameHeight, pixels_.data()}, &error)) return Fail(error);
   }
   if (options_.bench) {
     if (framesDone_ == 0) fputs(FormatFrameHeading().c_str(), stdout);
@@ -260,7 +267,7 @@ int CaptureSession::Finish(int showResult) {
   if (options_.bench && !samples_.empty()) WriteBench();
   const int stopSignal = StopSignals::Caught();
   if (stopSignal)
-    plat::Report("stopped by signal %d after %lld frames of the section", stopSignal,
+    plat::Report("%s%d after %lld frames of the section", kStopLinePrefix, stopSignal,
                  static_cast<long long>(framesDone_));
   if (framesDone_ == 0 && !failed_ && !stopSignal) {
     plat::Report("no frame was rendered");
@@ -289,7 +296,7 @@ bool CaptureSession::WriteAudio() {
     plat::AudioStreamPcm(music, section.first, section.count, &samples);
   }
   std::string error;
-  if (WriteWav(options_.audio, samples, rate, channels, &error)) return true;
+  if (WriteWav(&audio_, samples, rate, channels, &error)) return true;
   plat::Report("%s", error.c_str());
   return false;
 }
@@ -299,12 +306,11 @@ void CaptureSession::WriteBench() {
   fputs(FormatBenchSummary(benchInfo_, samples_).c_str(), stdout);
   fflush(stdout);
   if (options_.benchJson.empty()) return;
-  std::ofstream out(options_.benchJson, std::ios::binary);
-  out << FormatBenchJson(benchInfo_, samples_);
-  if (!out) {
-    plat::Report("%s: cannot write the bench figures", options_.benchJson.c_str());
-    failed_ = true;
-  }
+  const std::string json = FormatBenchJson(benchInfo_, samples_);
+  std::string error;
+  if (benchJson_.Write(json.data(), json.size(), &error) && benchJson_.Close(&error)) return;
+  plat::Report("%s", error.c_str());
+  failed_ = true;
 }
 
 }  // namespace capture

@@ -11,6 +11,7 @@
 #include "capture_gl.h"
 #include "capture_options.h"
 #include "frame_sink.h"
+#include "output_file.h"
 
 class Tolvane;
 
@@ -57,6 +58,7 @@ class CaptureSession final : public plat::SwapObserver {
   bool discarding_ = false;         // rasterisation is off for the frame being made
   int64_t framesDone_ = 0;          // frames of the section captured
   std::unique_ptr<FrameSink> sink_;
+  OutputFile audio_, benchJson_;    // opened before the show; removed unless written whole
   Tolvane* app_ = nullptr;
   plat::WindowBackend* backend_ = nullptr;
   bool showStarted_ = false;        // false during the loading step

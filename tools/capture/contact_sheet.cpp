@@ -41,6 +41,7 @@ class SheetSink final : public FrameSink {
   SheetSink(std::string path, std::vector<int64_t> picks, int tileWidth)
       : path_(std::move(path)), picks_(std::move(picks)),
         sheet_(LayOutSheet(static_cast<int>(picks_.size()), tileWidth)) {}
+  bool Open(std::string* error) { return file_.Open(path_, error); }
   bool Wants(int64_t index) const override { return std::binary_search(picks_.begin(), picks_.end(), index); }
   bool AddLoading(const Frame&, std::string*) override { return true; }
   bool Add(const Frame& f, std::string*) override {
@@ -58,9 +59,11 @@ class SheetSink final : public FrameSink {
       return false;
     }
     const SheetLayout& l = sheet_.Layout();
-    return WritePng(path_, sheet_.Rgba().data(), l.width, l.height, error);
+    written_ = WritePng(&file_, sheet_.Rgba().data(), l.width, l.height, error);
+    return written_;
   }
   std::string Describe(int64_t) const override {
+    if (!written_) return "";
     const SheetLayout& l = sheet_.Layout();
     return path_ + " (" + std::to_string(l.tiles) + " tiles, " + std::to_string(l.width) + " x " +
            std::to_string(l.height) + ")";
@@ -71,6 +74,8 @@ class SheetSink final : public FrameSink {
   std::vector<int64_t> picks_;
   ContactSheet sheet_;
   size_t placed_ = 0;
+  OutputFile file_;  // created with the sink, removed unless the sheet is written
+  bool written_ = false;
 };
 
 }  // namespace
@@ -155,8 +160,11 @@ void ContactSheet::Fill(int x, int y, int width, int height, const uint8_t* colo
     for (int px = x0; px < x1; ++px) memcpy(&rgba_[(static_cast<size_t>(py) * layout_.width + px) * 4], colour, 4);
 }
 
-std::unique_ptr<FrameSink> CreateSheetSink(const std::string& path, std::vector<int64_t> picks, int tileWidth) {
-  return std::make_unique<SheetSink>(path, std::move(picks), tileWidth);
+std::unique_ptr<FrameSink> CreateSheetSink(const std::string& path, std::vector<int64_t> picks, int tileWidth,
+                                           std::string* error) {
+  auto sink = std::make_unique<SheetSink>(path, std::move(picks), tileWidth);
+  if (!sink->Open(error)) return nullptr;
+  return sink;
 }
 
 }  // namespace capture

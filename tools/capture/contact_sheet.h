@@ -54,7 +54,8 @@ class ContactSheet {
 };
 
 // Keeps the section's frames `picks` (indices from its first frame, ascending) as tiles and
-// writes the sheet to `path` when the run finishes.
-std::unique_ptr<FrameSink> CreateSheetSink(const std::string& path, std::vector<int64_t> picks, int tileWidth);
+// writes the sheet to `path` (created at once) when the run finishes.
+std::unique_ptr<FrameSink> CreateSheetSink(const std::string& path, std::vector<int64_t> picks, int tileWidth,
+                                           std::string* error);
 
 }  // namespace capture

@@ -23,14 +23,14 @@ class FrameSink {
   virtual bool AddLoading(const Frame& frame, std::string* error) = 0;
   virtual bool Add(const Frame& frame, std::string* error) = 0;
   virtual bool Finish(std::string* error) = 0;
-  // What a summary line names as the destination.
+  // What a summary line names as the destination; empty when nothing of it was written.
   virtual std::string Describe(int64_t frames) const = 0;
 };
 
 // dir is created if missing: "frame_000000.png", ..., and "loading.png".
 std::unique_ptr<FrameSink> CreatePngDirectorySink(const std::string& dir, std::string* error);
-// Only frame `index` is written, to `path`.
-std::unique_ptr<FrameSink> CreatePngFileSink(const std::string& path, int64_t index);
+// Only frame `index` is written, to `path`, which is created at once.
+std::unique_ptr<FrameSink> CreatePngFileSink(const std::string& path, int64_t index, std::string* error);
 // "-" is standard output. The loading picture is no part of the stream.
 std::unique_ptr<FrameSink> CreateY4mSink(const std::string& path, int width, int height, int fps,
                                          std::string* error);

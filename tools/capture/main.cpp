@@ -16,14 +16,15 @@
 namespace {
 
 int BadArguments(const std::string& why) {
-  plat::Report("%s", why.c_str());
-  fputs(capture::UsageText().c_str(), stderr);
+  plat::Report("%s; see --help", why.c_str());
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  plat::ClaimStandardDescriptors();
+  plat::SetProgramName("tolvane-capture");
   capture::Options options;
   std::string error;
   switch (capture::ParseArguments(std::vector<std::string>(argv + 1, argv + argc), &options, &error)) {

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,8 +39,11 @@ struct Worker {
   int errFd = -1;          // the read end of its standard error
   std::string pending;     // an unfinished line
   int64_t framesMade = 0;  // grid frames since 0:00, from its progress lines
+  int status = 0;          // from waitpid, once done
   enum class State { kWaiting, kRunning, kDone, kJoined } state = State::kWaiting;
 };
+
+constexpr const char* kScratchPrefix = ".tolvane-capture-pieces-";
 
 // Where the pieces' files go: beside the destination, so PNG frames move by renaming.
 std::string ScratchParent(const Options& o) {
@@ -47,6 +51,22 @@ std::string ScratchParent(const Options& o) {
   if (o.output == Output::kY4m && o.out != "-") return fs::path(o.out).parent_path();
   const char* tmp = getenv("TMPDIR");
   return tmp && *tmp ? tmp : "/tmp";
+}
+
+// Whether an exit code is that of a capture a stop signal ended in order, its files whole.
+bool IsStopCode(int code) { return code == 128 + SIGINT || code == 128 + SIGTERM; }
+bool StoppedInOrder(int status) { return WIFEXITED(status) && IsStopCode(WEXITSTATUS(status)); }
+
+// Removes the pieces' folders that runs killed outright left behind: the run's process id is in
+// the name, and a folder whose run is gone belongs to nobody.
+void RemoveStaleScratch(const std::string& parent) {
+  std::error_code ec, removing;
+  for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.rfind(kScratchPrefix, 0) != 0) continue;
+    const pid_t owner = static_cast<pid_t>(atol(name.c_str() + strlen(kScratchPrefix)));
+    if (owner > 0 && kill(owner, 0) != 0 && errno == ESRCH) fs::remove_all(it->path(), removing);
+  }
 }
 
 std::string ExitText(int status) {
@@ -68,7 +88,10 @@ class PieceRun {
   void Line(Worker& w, const std::string& line);
   int Reap(Worker& w);
   bool JoinFinished();
-  bool Finish();
+  bool AppendY4m(const std::string& piece, int64_t frames, std::string* error);
+  bool JoinStopped(Worker& w);
+  int Stop(int signal);
+  bool Finish(int64_t frames);
   void StopAll();
   void ShowProgress();
   void ClearProgress();
@@ -81,8 +104,11 @@ class PieceRun {
   size_t nextStart_ = 0, nextJoin_ = 0;
   int running_ = 0;
   std::string scratch_;
-  FILE* y4m_ = nullptr;  // the joined stream
-  std::string destination_;
+  OutputFile y4m_, audio_;  // the joined stream and sound, opened before any worker starts
+  uint64_t y4mWhole_ = 0;   // bytes of the stream's header and whole frames
+  std::unique_ptr<FrameSink> pngDirectory_;  // names the joined frames; the pieces write them
+  std::vector<std::string> joinedAudio_;  // the pieces' WAV files joined so far
+  int64_t joinedFrames_ = 0;
   std::set<std::string> said_;  // worker messages passed on, each once
   bool tty_ = false;
   WallClock::time_point start_, lastProgress_;
@@ -100,7 +126,9 @@ PieceRun::PieceRun(const Options& options, std::string worker) : options_(option
 
 PieceRun::~PieceRun() {
   StopAll();
-  if (y4m_ && y4m_ != stdout) fclose(y4m_);
+  // As with one process, a run that fails keeps the whole frames joined so far.
+  std::string ignored;
+  y4m_.Close(&ignored);
   std::error_code ec;
   if (!scratch_.empty()) fs::remove_all(scratch_, ec);
 }
@@ -109,34 +137,48 @@ int PieceRun::Run() {
   start_ = lastProgress_ = WallClock::now();
   if (!Prepare()) return 3;
   while (nextJoin_ < workers_.size()) {
-    while (running_ < options_.jobs && nextStart_ < workers_.size())
+    while (running_ < options_.jobs && nextStart_ < workers_.size() && !StopSignals::Caught())
       if (!Start(workers_[nextStart_++])) return 3;
-    if (int code = Watch()) return code;
-    if (!JoinFinished()) return 3;
-    if (const int signal = StopSignals::Caught()) {
-      ClearProgress();
-      plat::Report("stopped by signal %d; the pieces' files are removed", signal);
-      return 128 + signal;
-    }
+    int code = Watch();
+    if (code == 0 && !JoinFinished()) code = 3;
+    if (const int signal = StopSignals::Caught()) return Stop(signal);
+    if (IsStopCode(code)) return Stop(code - 128);
+    if (code) return code;
   }
-  return Finish() ? 0 : 3;
+  return Finish(section_.Count()) ? 0 : 3;
 }
 
-// The destination opens first, as with one process, so a bad path fails before any work.
+// A stop keeps what one process keeps: the frames from the start of the section up to the
+// first piece that is not whole, and their sound. Each running piece is asked to stop after
+// its frame (workers have their own process group, so this is the only request they get).
+int PieceRun::Stop(int signal) {
+  ClearProgress();
+  for (Worker& w : workers_)
+    if (w.state == Worker::State::kRunning) kill(w.pid, signal);
+  while (running_ > 0) Watch();
+  if (JoinFinished() && nextJoin_ < workers_.size() && StoppedInOrder(workers_[nextJoin_].status))
+    JoinStopped(workers_[nextJoin_]);
+  plat::Report("%s%d after %lld frames of the section", kStopLinePrefix, signal,
+               static_cast<long long>(joinedFrames_));
+  Finish(joinedFrames_);
+  return 128 + signal;
+}
+
+// The destinations open first, as with one process, so a bad path fails before any work.
 bool PieceRun::Prepare() {
   std::string error;
+  if (!options_.audio.empty() && !audio_.Open(options_.audio, &error)) return plat::Report("%s", error.c_str()), false;
   if (options_.output == Output::kPngDirectory) {
-    std::unique_ptr<FrameSink> sink = CreatePngDirectorySink(options_.out, &error);
-    if (!sink) return plat::Report("%s", error.c_str()), false;
-    destination_ = sink->Describe(section_.Count());
+    pngDirectory_ = CreatePngDirectorySink(options_.out, &error);
+    if (!pngDirectory_) return plat::Report("%s", error.c_str()), false;
   } else if (options_.output == Output::kY4m) {
-    y4m_ = options_.out == "-" ? stdout : fopen(options_.out.c_str(), "wb");
-    destination_ = options_.out == "-" ? "standard output" : options_.out;
     const std::string header = Y4mStreamHeader(kFrameWidth, kFrameHeight, options_.fps);
-    if (!y4m_ || fwrite(header.data(), 1, header.size(), y4m_) != header.size())
-      return plat::Report("%s: cannot write: %s", destination_.c_str(), strerror(errno)), false;
+    if (!y4m_.Open(options_.out, &error) || !y4m_.Write(header.data(), header.size(), &error))
+      return plat::Report("%s", error.c_str()), false;
+    y4mWhole_ = header.size();
   }
-  std::string scratch = ScratchParent(options_) + "/.tolvane-capture-pieces-XXXXXX";
+  RemoveStaleScratch(ScratchParent(options_));
+  std::string scratch = ScratchParent(options_) + "/" + kScratchPrefix + std::to_string(getpid()) + "-XXXXXX";
   if (!mkdtemp(scratch.data()))
     return plat::Report("%s: cannot make a folder for the pieces: %s", scratch.c_str(), strerror(errno)), false;
   scratch_ = scratch;
@@ -157,15 +199,21 @@ bool PieceRun::Start(Worker& w) {
   argv.push_back(nullptr);
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return plat::Report("cannot start a worker: %s", strerror(errno)), false;
+  const pid_t parent = getpid();
   w.pid = fork();
   if (w.pid == 0) {
+    // Stop signals from the terminal reach the run alone, which passes each on once; a run
+    // killed outright takes its workers with it.
+    setpgid(0, 0);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);
     // The worker's standard output stays unused: a Y4M stream on ours must not be mixed with it.
     const int devNull = open("/dev/null", O_RDWR);
     dup2(devNull, 0);
     dup2(devNull, 1);
     dup2(fds[1], 2);
     execv(argv[0], argv.data());
-    dprintf(2, "tolvane: %s: cannot run: %s\n", argv[0], strerror(errno));
+    dprintf(2, "%s: %s: cannot run: %s\n", plat::ProgramName(), argv[0], strerror(errno));
     _exit(127);
   }
   close(fds[1]);
@@ -216,9 +264,10 @@ void PieceRun::Line(Worker& w, const std::string& line) {
     return;
   }
   // Every worker loads the same show: its warnings are said once, as one process says them.
-  if (!said_.insert(line).second) return;
+  // A piece's stop is told by the run, for the frames joined.
+  if (!said_.insert(line).second || line.find(kStopLinePrefix) != std::string::npos) return;
   ClearProgress();
-  const std::string own = "tolvane: ";
+  const std::string own = std::string(plat::ProgramName()) + ": ";
   plat::Report("%s", (line.rfind(own, 0) == 0 ? line.substr(own.size()) : line).c_str());
 }
 
@@ -231,10 +280,13 @@ int PieceRun::Reap(Worker& w) {
   while (waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
   }
   w.pid = -1;
+  w.status = status;
   --running_;
   w.state = Worker::State::kDone;
   const bool exited = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   if (exited && w.framesMade == w.piece.frames.last + 1) return 0;
+  // A piece stopped by a signal is the run's stop, told by the run.
+  if (StoppedInOrder(status) || StopSignals::Caught()) return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
   ClearProgress();
   if (exited) {
     plat::Report("%s ended after frame %lld instead of %lld", Name(w).c_str(),
@@ -245,40 +297,69 @@ int PieceRun::Reap(Worker& w) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
 }
 
-// Pieces join the destination in order, each as soon as it and those before it are done.
+// Pieces join the destination in order, each as soon as it and those before it are done whole.
 bool PieceRun::JoinFinished() {
   std::string error;
   for (; nextJoin_ < workers_.size() && workers_[nextJoin_].state == Worker::State::kDone; ++nextJoin_) {
     Worker& w = workers_[nextJoin_];
-    const int64_t index = w.piece.frames.first - section_.first;
+    if (!WIFEXITED(w.status) || WEXITSTATUS(w.status) != 0) return true;  // a stopped piece
+    const int64_t index = w.piece.frames.first - section_.first, count = w.piece.frames.Count();
     bool ok = true;
     if (options_.output == Output::kY4m) {
-      ok = AppendY4mFrames(w.out, Y4mStreamHeader(kFrameWidth, kFrameHeight, options_.fps),
-                           Y4mFrameBytes(kFrameWidth, kFrameHeight), w.piece.frames.Count(), y4m_, &error);
+      ok = AppendY4m(w.out, count, &error);
       std::error_code ec;  // what stays goes with the scratch folder
       if (ok) fs::remove(w.out, ec);
-      if (ok) fflush(y4m_);
     } else if (options_.output == Output::kPngDirectory) {
-      ok = MovePngFrames(w.out, w.piece.frames.Count(), options_.out, index, &error);
+      ok = MovePngFrames(w.out, count, options_.out, index, &error);
     }
     if (!ok) return plat::Report("%s", error.c_str()), false;
+    joinedFrames_ += count;
+    joinedAudio_.push_back(w.audio);
     w.state = Worker::State::kJoined;
   }
   return true;
 }
 
-bool PieceRun::Finish() {
+// A piece's frames follow the stream's; one that cannot be copied whole is cut off again.
+bool PieceRun::AppendY4m(const std::string& piece, int64_t frames, std::string* error) {
+  const size_t frameBytes = Y4mFrameBytes(kFrameWidth, kFrameHeight);
+  if (!AppendY4mFrames(piece, Y4mStreamHeader(kFrameWidth, kFrameHeight, options_.fps), frameBytes, frames, &y4m_,
+                       error)) {
+    y4m_.CutTo(y4mWhole_);
+    return false;
+  }
+  y4mWhole_ += frames * frameBytes;
+  return true;
+}
+
+// The piece a stop cut short: its whole frames follow the pieces before it, then the join ends.
+bool PieceRun::JoinStopped(Worker& w) {
+  std::string error;
+  bool ok = true;
+  int64_t count = 0;
+  if (options_.output == Output::kY4m) {
+    count = Y4mFramesIn(w.out, Y4mStreamHeader(kFrameWidth, kFrameHeight, options_.fps).size(),
+                        Y4mFrameBytes(kFrameWidth, kFrameHeight));
+    ok = AppendY4m(w.out, count, &error);
+  } else if (options_.output == Output::kPngDirectory) {
+    count = PngFramesIn(w.out);
+    ok = MovePngFrames(w.out, count, options_.out, w.piece.frames.first - section_.first, &error);
+  }
+  if (!ok) return plat::Report("%s", error.c_str()), false;
+  joinedFrames_ += count;
+  joinedAudio_.push_back(w.audio);
+  return true;
+}
+
+bool PieceRun::Finish(int64_t frames) {
   ClearProgress();
   std::string error;
-  if (y4m_ && (fflush(y4m_) != 0 || ferror(y4m_)))
-    return plat::Report("%s: cannot write: %s", destination_.c_str(), strerror(errno)), false;
-  if (!options_.audio.empty()) {
-    std::vector<std::string> pieces;
-    for (const Worker& w : workers_) pieces.push_back(w.audio);
-    if (!JoinWavs(pieces, options_.audio, &error)) return plat::Report("%s", error.c_str()), false;
-  }
+  if (y4m_.IsOpen() && !y4m_.Close(&error)) return plat::Report("%s", error.c_str()), false;
+  if (!options_.audio.empty() && !JoinWavs(joinedAudio_, &audio_, &error))
+    return plat::Report("%s", error.c_str()), false;
+  const std::string destination = pngDirectory_ ? pngDirectory_->Describe(frames) : y4m_.Name();
   const double seconds = std::chrono::duration<double>(WallClock::now() - start_).count();
-  fputs(SummaryLine(options_, section_.first, section_.Count(), seconds, destination_).c_str(), stderr);
+  fputs(SummaryLine(options_, section_.first, frames, seconds, destination).c_str(), stderr);
   return true;
 }
 

@@ -53,7 +53,7 @@ bool ReadWavPiece(const std::string& path, WavPiece* piece, std::string* error) 
 }  // namespace
 
 bool AppendY4mFrames(const std::string& piecePath, const std::string& header, size_t frameBytes, int64_t frames,
-                     FILE* out, std::string* error) {
+                     OutputFile* out, std::string* error) {
   std::error_code ec;
   const uintmax_t size = fs::file_size(piecePath, ec);
   if (ec) return Fail(error, piecePath + ": " + ec.message());
@@ -66,28 +66,36 @@ bool AppendY4mFrames(const std::string& piecePath, const std::string& header, si
   bool ok = fread(head.data(), 1, head.size(), in) == head.size() && head == header;
   if (!ok) *error = piecePath + ": its stream header differs from the capture's";
   std::vector<char> buffer(1 << 20);
-  for (size_t n; ok && (n = fread(buffer.data(), 1, buffer.size(), in)) > 0;) {
-    if (fwrite(buffer.data(), 1, n, out) != n) {
-      *error = std::string("cannot write the joined stream: ") + strerror(errno);
-      ok = false;
-    }
-  }
+  for (size_t n; ok && (n = fread(buffer.data(), 1, buffer.size(), in)) > 0;) ok = out->Write(buffer.data(), n, error);
   fclose(in);
   return ok;
+}
+
+int64_t Y4mFramesIn(const std::string& piecePath, size_t headerBytes, size_t frameBytes) {
+  std::error_code ec;
+  const uintmax_t size = fs::file_size(piecePath, ec);
+  return ec || size < headerBytes ? 0 : static_cast<int64_t>((size - headerBytes) / frameBytes);
+}
+
+int64_t PngFramesIn(const std::string& pieceDir) {
+  int64_t n = 0;
+  std::error_code ec;
+  while (fs::is_regular_file(pieceDir + "/" + FrameFileName(n), ec)) ++n;
+  return n;
 }
 
 bool MovePngFrames(const std::string& pieceDir, int64_t frames, const std::string& dir, int64_t firstIndex,
                    std::string* error) {
   std::error_code ec;
-  if (fs::exists(pieceDir + "/loading.png")) fs::rename(pieceDir + "/loading.png", dir + "/loading.png", ec);
+  if (fs::exists(pieceDir + "/loading.png", ec)) fs::rename(pieceDir + "/loading.png", dir + "/loading.png", ec);
   for (int64_t i = 0; i < frames && !ec; ++i)
     fs::rename(pieceDir + "/" + FrameFileName(i), dir + "/" + FrameFileName(firstIndex + i), ec);
   if (ec) return Fail(error, pieceDir + ": cannot move its frames into " + dir + ": " + ec.message());
   return true;
 }
 
-bool JoinWavs(const std::vector<std::string>& pieces, const std::string& path, std::string* error) {
-  if (pieces.empty()) return Fail(error, path + ": no piece to join");
+bool JoinWavs(const std::vector<std::string>& pieces, OutputFile* out, std::string* error) {
+  if (pieces.empty()) return Fail(error, out->Name() + ": no piece to join");
   WavPiece joined, piece;
   for (size_t i = 0; i < pieces.size(); ++i) {
     if (!ReadWavPiece(pieces[i], &piece, error)) return false;
@@ -98,12 +106,11 @@ bool JoinWavs(const std::vector<std::string>& pieces, const std::string& path, s
     joined.data += piece.data;
   }
   const std::string header = WavHeader(joined.rate, joined.channels, joined.data.size() / (2 * joined.channels));
-  FILE* f = fopen(path.c_str(), "wb");
-  bool ok = f && fwrite(header.data(), 1, header.size(), f) == header.size() &&
-            fwrite(joined.data.data(), 1, joined.data.size(), f) == joined.data.size();
-  if (f) ok = fclose(f) == 0 && ok;
-  if (!ok) return Fail(error, path + ": cannot write: " + strerror(errno));
-  return true;
+  if (out->Write(header.data(), header.size(), error) && out->Write(joined.data.data(), joined.data.size(), error) &&
+      out->Close(error))
+    return true;
+  out->Discard();
+  return false;
 }
 
 }  // namespace capture

@@ -6,14 +6,24 @@ namespace capture {
 namespace {
 
 volatile sig_atomic_t g_stopSignal = 0;
-void OnStopSignal(int signal) { g_stopSignal = signal; }
+
+// A second request, when the first cannot be met (a reader that takes no more), ends the process.
+void OnStopSignal(int signal) {
+  if (g_stopSignal) {
+    ::signal(signal, SIG_DFL);
+    raise(signal);
+    return;
+  }
+  g_stopSignal = signal;
+}
 
 void Catch(int signal, struct sigaction* old) {
   sigaction(signal, nullptr, old);
   if (old->sa_handler == SIG_IGN) return;
   struct sigaction stop = {};
   stop.sa_handler = OnStopSignal;
-  stop.sa_flags = SA_RESTART;
+  // No SA_RESTART: a blocking call (an open, a wait) returns at once, so a stop is never stuck there.
+  stop.sa_flags = 0;
   sigemptyset(&stop.sa_mask);
   sigaction(signal, &stop, nullptr);
 }

@@ -6,8 +6,9 @@ namespace capture {
 
 // While one lives, SIGINT and SIGTERM set a flag instead of ending the process, so the work can
 // stop where its files are whole; the previous actions come back when it goes. A signal the
-// caller ignores (a background job of a script) stays ignored. Interrupted calls restart,
-// except those that never do (poll), which return with EINTR.
+// caller ignores (a background job of a script) stays ignored. Blocking calls are interrupted
+// (EINTR) rather than restarted, so no wait outlasts a stop; a second signal ends the process
+// at once, as if it were not caught.
 class StopSignals {
  public:
   StopSignals();

@@ -1,9 +1,6 @@
 // wav_writer.cpp -- RIFF/WAVE writing, little-endian whatever the host.
 #include "wav_writer.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace capture {
 
@@ -43,21 +40,19 @@ std::string WavHeader(int rate, int channels, int64_t frames) {
   return h;
 }
 
-bool WriteWav(const std::string& path, const std::vector<int16_t>& samples, int rate, int channels,
-              std::string* error) {
+bool WriteWav(OutputFile* file, const std::vector<int16_t>& samples, int rate, int channels, std::string* error) {
   if (channels < 1 || rate < 1 || samples.size() % channels) {
-    *error = path + ": no sound to write (" + std::to_string(channels) + " channels, " + std::to_string(rate) +
-             " Hz)";
+    *error = file->Name() + ": no sound to write (" + std::to_string(channels) + " channels, " +
+             std::to_string(rate) + " Hz)";
+    file->Discard();
     return false;
   }
   std::string bytes = WavHeader(rate, channels, static_cast<int64_t>(samples.size() / channels));
   bytes.reserve(bytes.size() + samples.size() * 2);
   for (int16_t s : samples) Put(&bytes, static_cast<uint16_t>(s), 2);
-  FILE* f = fopen(path.c_str(), "wb");
-  bool ok = f && fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (f) ok = fclose(f) == 0 && ok;
-  if (!ok) *error = path + ": cannot write: " + strerror(errno);
-  return ok;
+  if (file->Write(bytes.data(), bytes.size(), error) && file->Close(error)) return true;
+  file->Discard();
+  return false;
 }
 
 }  // namespace capture

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "output_file.h"
+
 namespace capture {
 
 // Audio frames [first, first + count) of a file at `rate` that sound while `frames` video
@@ -19,8 +21,9 @@ AudioSection SectionForFrames(int64_t first, int64_t frames, int fps, int rate);
 // The 44-byte RIFF header for `frames` interleaved 16-bit frames.
 std::string WavHeader(int rate, int channels, int64_t frames);
 
-// samples: interleaved, channels per frame. On failure *error names the file and the reason.
-bool WriteWav(const std::string& path, const std::vector<int16_t>& samples, int rate, int channels,
-              std::string* error);
+// Writes the header and the samples (interleaved, channels per frame) to a file opened before
+// the capture began, and closes it. On failure *error names the file and the reason, and the
+// file is removed: a header that promises samples the file lacks would lie.
+bool WriteWav(OutputFile* file, const std::vector<int16_t>& samples, int rate, int channels, std::string* error);
 
 }  // namespace capture

@@ -1,8 +1,6 @@
 // y4m_writer.cpp -- RGB to YUV 4:2:0 conversion and the YUV4MPEG2 container.
 #include "y4m_writer.h"
 
-#include <cerrno>
-#include <cstring>
 
 namespace capture {
 
@@ -17,10 +15,6 @@ uint8_t BlueDiffOf(int r, int g, int b) {
 }
 uint8_t RedDiffOf(int r, int g, int b) {
   return static_cast<uint8_t>(((112 * r - 94 * g - 18 * b + 128) >> 8) + 128);
-}
-
-std::string Why(const std::string& path, const char* what) {
-  return (path == "-" ? std::string("standard output") : path) + ": " + what + ": " + strerror(errno);
 }
 
 }  // namespace
@@ -68,39 +62,24 @@ bool Y4mWriter::Open(const std::string& path, int width, int height, int fps, st
     *error = path + ": 4:2:0 needs an even width and height";
     return false;
   }
-  path_ = path;
   width_ = width;
   height_ = height;
-  ownsFile_ = path != "-";
-  file_ = ownsFile_ ? fopen(path.c_str(), "wb") : stdout;
-  if (!file_) {
-    *error = Why(path, "cannot create");
-    return false;
-  }
-  std::string header = Y4mStreamHeader(width, height, fps);
-  if (fwrite(header.data(), 1, header.size(), file_) != header.size()) {
-    *error = Why(path, "write failed");
-    return false;
-  }
+  const std::string header = Y4mStreamHeader(width, height, fps);
+  if (!file_.Open(path, error) || !file_.Write(header.data(), header.size(), error)) return false;
+  whole_ = header.size();
   return true;
 }
 
 bool Y4mWriter::Write(const uint8_t* rgba, std::string* error) {
   RgbaToYuv420(rgba, width_, height_, &yuv_);
-  if (fwrite("FRAME\n", 1, 6, file_) != 6 || fwrite(yuv_.data(), 1, yuv_.size(), file_) != yuv_.size()) {
-    *error = Why(path_, "write failed");
+  if (!file_.Write("FRAME\n", 6, error) || !file_.Write(yuv_.data(), yuv_.size(), error)) {
+    file_.CutTo(whole_);
     return false;
   }
+  whole_ += 6 + yuv_.size();
   return true;
 }
 
-bool Y4mWriter::Close(std::string* error) {
-  if (!file_) return true;
-  bool ok = fflush(file_) == 0;
-  if (ownsFile_) ok = fclose(file_) == 0 && ok;
-  file_ = nullptr;
-  if (!ok) *error = Why(path_, "write failed");
-  return ok;
-}
+bool Y4mWriter::Close(std::string* error) { return file_.Close(error); }
 
 }  // namespace capture

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "output_file.h"
+
 namespace capture {
 
 std::string Y4mStreamHeader(int width, int height, int fps);
@@ -15,7 +17,8 @@ size_t Y4mFrameBytes(int width, int height);
 // plane, then U and V at half resolution, each chroma sample the mean of a 2 x 2 block.
 void RgbaToYuv420(const uint8_t* rgba, int width, int height, std::vector<uint8_t>* yuv);
 
-// Owns the file it opened; standard output ("-") is flushed but never closed.
+// Owns the file it opened; standard output ("-") is never closed. A frame that cannot be
+// written whole is cut off again, so a file always holds the header and whole frames.
 class Y4mWriter {
  public:
   ~Y4mWriter();
@@ -24,9 +27,8 @@ class Y4mWriter {
   bool Close(std::string* error);
 
  private:
-  FILE* file_ = nullptr;
-  bool ownsFile_ = false;
-  std::string path_;
+  OutputFile file_;
+  uint64_t whole_ = 0;  // bytes of the header and the frames written whole
   int width_ = 0, height_ = 0;
   std::vector<uint8_t> yuv_;
 };

@@ -78,6 +78,8 @@ class FolderSink {
 }  // namespace
 
 int main(int argc, char** argv) {
+  plat::ClaimStandardDescriptors();
+  plat::SetProgramName("tolvane-data");
   Options opts;
   if (!ParseArgs(argc, argv, &opts)) {
     plat::Report("%s", kUsage);

@@ -74,6 +74,8 @@ int Programs(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  plat::ClaimStandardDescriptors();
+  plat::SetProgramName("tolvane-inspect");
   if (argc > 1 && strcmp(argv[1], "--verbose") == 0) {
     plat::SetVerbose(true);
     --argc;

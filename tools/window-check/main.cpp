@@ -24,18 +24,18 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       options->fullscreen = true;
     } else if (arg.rfind("--backend=", 0) == 0) {
       if (!plat::BackendKindFromName(arg.substr(10), &options->backend)) {
-        plat::Report("window-check: unknown backend '%s' (sdl or headless)", arg.substr(10).c_str());
+        plat::Report("unknown backend '%s' (sdl or headless)", arg.substr(10).c_str());
         return false;
       }
     } else if (arg.rfind("--frames=", 0) == 0) {
       char* end = nullptr;
       options->frames = std::strtol(arg.c_str() + 9, &end, 10);
       if (end == arg.c_str() + 9 || *end != '\0' || options->frames < 0) {
-        plat::Report("window-check: --frames needs a count, not '%s'", arg.c_str() + 9);
+        plat::Report("--frames needs a count, not '%s'", arg.c_str() + 9);
         return false;
       }
     } else {
-      plat::Report("window-check: unknown argument '%s' (--fullscreen, --backend=sdl|headless, --frames=N)",
+      plat::Report("unknown argument '%s' (--fullscreen, --backend=sdl|headless, --frames=N)",
                    arg.c_str());
       return false;
     }
@@ -69,6 +69,8 @@ class CheckWindow : public MorlenGL::cWindowsSystem {
 }  // namespace
 
 int main(int argc, char** argv) {
+  plat::ClaimStandardDescriptors();
+  plat::SetProgramName("tolvane-window-check");
   Options options;
   if (!ParseOptions(argc, argv, &options)) return 2;
   // Nothing can press Escape on a headless context: without a count it would never end.

@@ -1,0 +1,79 @@
+// output_file.cpp -- destinations opened up front, written in full across interruptions, removed when given up.
+#include "output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace capture {
+
+namespace {
+
+bool Fail(std::string* error, const std::string& name, const char* what) {
+  *error = name + ": " + what + ": " + strerror(errno);
+  return false;
+}
+
+// Removes a file given up on; through a link, or for a device, it can only be emptied.
+void Forget(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && unlink(path.c_str()) == 0) return;
+  if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) (void)!truncate(path.c_str(), 0);
+}
+
+}  // namespace
+
+OutputFile::~OutputFile() { Discard(); }
+
+bool OutputFile::Open(const std::string& path, std::string* error) {
+  Discard();
+  path_ = path;
+  fd_ = path == "-" ? 1 : open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  return fd_ >= 0 || Fail(error, Name(), "cannot create");
+}
+
+bool OutputFile::Write(const void* data, size_t size, std::string* error) {
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t n = write(fd_, p, size);
+    // The stop signals interrupt blocking calls; the frame being written still goes out whole.
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return Fail(error, Name(), "cannot write");
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+void OutputFile::CutTo(uint64_t size) {
+  struct stat st;
+  if (fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) (void)!ftruncate(fd_, static_cast<off_t>(size));
+}
+
+bool OutputFile::Close(std::string* error) {
+  if (fd_ < 0) return true;
+  const int fd = fd_;
+  fd_ = -1;
+  if (path_ == "-") return true;
+  // A full disk or a lost server may only show here; the file is then given up like any failed write.
+  if (close(fd) == 0) return true;
+  Fail(error, Name(), "cannot write");
+  Forget(path_);
+  return false;
+}
+
+void OutputFile::Discard() {
+  if (fd_ < 0) return;
+  const int fd = fd_;
+  fd_ = -1;
+  if (path_ == "-") return;
+  close(fd);
+  Forget(path_);
+}
+
+std::string OutputFile::Name() const { return path_ == "-" ? "standard output" : path_; }
+
+}  // namespace capture
