@@ -20,7 +20,8 @@ bool NamesPng(const std::string& path) { return path.find(".png") != std::string
 namespace {
 
 // Far above the show's pictures (about a hundred megabytes decoded); a folder of huge
-// unused pictures must not fill the memory while loading.
+// pictures must not fill the memory while loading. It holds for pictures the loaders decode
+// themselves too.
 constexpr size_t kHeldBytes = size_t{512} << 20;
 
 // One file and how it is decoded. Whoever set kDecoding fills the rest and sets kDone.
@@ -183,6 +184,14 @@ std::shared_ptr<const Image> DecodeForTexture(const DecodeRequest& request) {
   }
   const std::vector<std::string> lines = entry.lines;
   std::shared_ptr<const Image> image = entry.image;
+  // Past the budget, whoever decoded it, the caller's picture is the only one: it goes once
+  // uploaded, and a second load decodes the file again.
+  if (image && ahead.heldBytes > kHeldBytes) {
+    ahead.heldBytes -= image->pixels.size();
+    entry.image.reset();
+    entry.lines.clear();
+    entry.state = Entry::kQueued;
+  }
   lock.unlock();
   PassOn(lines);
   return image;

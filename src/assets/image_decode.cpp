@@ -16,6 +16,7 @@
 // jpeglib.h needs FILE and size_t declared before it.
 #include <jpeglib.h>
 
+#include "platform/data_path.h"
 #include "platform/diagnostics.h"
 
 namespace MorlenGL {
@@ -65,6 +66,14 @@ void RequestRgb8(png_structp png, png_infop info) {
   png_set_gamma(png, PngScreenGamma(), fileGamma);
 }
 
+// Checked from the header, before anything is allocated for the pixels.
+bool TooManyPixels(uint64_t width, uint64_t height, char* message, size_t size) {
+  if (width * height <= static_cast<uint64_t>(kMaxDecodePixels)) return false;
+  snprintf(message, size, "too large: %llu x %llu pixels, the limit is %lld pixels", static_cast<unsigned long long>(width),
+           static_cast<unsigned long long>(height), static_cast<long long>(kMaxDecodePixels));
+  return true;
+}
+
 // libpng reports errors by longjmp: every libpng call that may raise one stays inside this
 // function, and nothing here owns a resource (the job does).
 bool RunPngDecode(PngJob& job) {
@@ -73,6 +82,9 @@ bool RunPngDecode(PngJob& job) {
   png_set_sig_bytes(job.png, 8);
   png_set_user_limits(job.png, kMaxDecodeSide, kMaxDecodeSide);
   png_read_info(job.png, job.info);
+  if (TooManyPixels(png_get_image_width(job.png, job.info), png_get_image_height(job.png, job.info), job.error,
+                    sizeof job.error))
+    return false;
   RequestRgb8(job.png, job.info);
   png_read_update_info(job.png, job.info);
 
@@ -147,6 +159,7 @@ bool RunJpegDecode(jpeg_decompress_struct& info, JpegErrors& errors, FILE* file,
              info.image_width, info.image_height);
     return false;
   }
+  if (TooManyPixels(info.image_width, info.image_height, errors.message, sizeof errors.message)) return false;
   info.out_color_space = JCS_RGB;
   jpeg_start_decompress(&info);
   image.width = static_cast<int>(info.output_width);
@@ -266,10 +279,11 @@ double PngScreenGamma() {
 
 bool DecodePng(const std::string& path, Image* out) {
   PngJob job;
-  job.file = fopen(path.c_str(), "rb");
+  std::string why;
+  job.file = plat::OpenDataFile(path, kPictureFileLimit, &why);
   FileCloser closer{job.file};
   if (!job.file) {
-    plat::Report("%s: cannot open PNG file (%s)", path.c_str(), strerror(errno));
+    plat::Report("%s: %s", path.c_str(), why.c_str());
     return false;
   }
   png_byte signature[8] = {};
@@ -299,10 +313,11 @@ bool DecodePng(const std::string& path, Image* out) {
 }
 
 bool DecodeJpeg(const std::string& path, Image* out) {
-  FILE* file = fopen(path.c_str(), "rb");
+  std::string why;
+  FILE* file = plat::OpenDataFile(path, kPictureFileLimit, &why);
   FileCloser closer{file};
   if (!file) {
-    plat::Report("%s: cannot open picture file (%s)", path.c_str(), strerror(errno));
+    plat::Report("%s: %s", path.c_str(), why.c_str());
     return false;
   }
   jpeg_decompress_struct info;

@@ -1,5 +1,6 @@
 // image_decode.h -- PNG and JPEG files to pixel arrays, and the picture loader's sizing and pixel rules; no OpenGL.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,11 @@ struct Image {
 // Refuses pictures wider or taller than this: far above any texture the show uses, and a guard
 // against headers that would have us allocate gigabytes.
 constexpr int kMaxDecodeSide = 8192;
+// And pictures of more pixels than this in all (64 MB as RGBA): the show's largest has under a
+// million, and thirty files of 8192 x 8192 would decode to gigabytes.
+constexpr int64_t kMaxDecodePixels = int64_t{4096} * 4096;
+// Picture files larger than this are refused unread.
+constexpr uint64_t kPictureFileLimit = uint64_t{64} << 20;
 
 // Decodes a PNG file to 8 bits per channel: RGBA when the file carries alpha (an alpha channel or a
 // transparency chunk), else RGB. Rows stay in file order, top row first. Display gamma follows the

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 #include "platform/data_path.h"
 #include "platform/diagnostics.h"
@@ -35,6 +36,20 @@ double NumberField(const char* field) {
   return std::strtod(field, nullptr);  // 0.0 when nothing converts
 }
 
+// Several scenes load the same file: what is wrong with it is said once.
+void ReportOnce(const std::vector<std::string>& lines) {
+  static std::set<std::string> said;
+  for (const std::string& line : lines)
+    if (said.insert(line).second) plat::Report("%s", line.c_str());
+}
+
+// The index of the first record with a NaN or infinite coordinate, or -1.
+int64_t FirstNonFiniteKey(const std::vector<Keyframe>& keys) {
+  for (const Keyframe& k : keys)
+    if (!std::isfinite(k.x) || !std::isfinite(k.y) || !std::isfinite(k.z)) return k.index;
+  return -1;
+}
+
 }  // namespace
 
 double CosineWeight(int64_t sinceStart, int64_t span) {
@@ -47,13 +62,23 @@ bool cKeyframeTrack::Load(const std::string& name, int32_t startMode) {
   fileName = name;
   if (file.is_open()) file.close();
   file.clear();
-  file.open(plat::ResolveDataPath(name), std::ios::in | std::ios::binary);
+  const std::string resolved = plat::ResolveDataPath(name);
+  // Checked first, without blocking: the stream's own open would wait for ever on a FIFO.
+  std::string why;
+  FILE* checked = plat::OpenDataFile(resolved, kTrackFileLimit, &why);
+  if (checked) fclose(checked);
+  if (checked) file.open(resolved, std::ios::in | std::ios::binary);
   if (!file.is_open()) {
     mode = startMode;
-    plat::Report("%s: cannot open keyframe track: %s", name.c_str(), strerror(errno));
+    ReportOnce({resolved + ": cannot open keyframe track: " + (checked ? strerror(errno) : why)});
     return false;
   }
-  return LoadFromStream(file, startMode, name);
+  std::vector<std::string> lines;
+  plat::CaptureThreadDiagnostics(&lines);
+  const bool loaded = LoadFromStream(file, startMode, resolved);
+  plat::CaptureThreadDiagnostics(nullptr);
+  ReportOnce(lines);
+  return loaded;
 }
 
 bool cKeyframeTrack::LoadFromStream(std::istream& in, int32_t startMode, const std::string& name) {
@@ -66,6 +91,12 @@ bool cKeyframeTrack::LoadFromStream(std::istream& in, int32_t startMode, const s
   finished = false;
   position[0] = position[1] = position[2] = 0;
   ReadRecords(in);
+  if (const int64_t bad = FirstNonFiniteKey(keys); bad >= 0) {
+    plat::Report("%s: contains NaN or infinite numbers at record %lld; the track stays at (0, 0, 0)", name.c_str(),
+                 static_cast<long long>(bad + 1));
+    keys.clear();
+    return false;
+  }
   if (keys.empty()) {
     plat::Report("%s: no complete keyframe record; the track stays at (0, 0, 0)", name.c_str());
     return false;

@@ -31,11 +31,16 @@ struct Keyframe {
 // bakeLimit, one hour unless lowered, so a damaged time field cannot ask for billions of samples.
 constexpr int32_t kMaxBakedTime = 360000;
 
+// Larger track files are refused unread: the show's are under a kilobyte, and a file is read whole.
+constexpr uint64_t kTrackFileLimit = uint64_t{4} << 20;
+
 // Held by value by its scene; clock points at the scene's own m_clock (not owned).
 class cKeyframeTrack {
  public:
-  // Returns false (reported) when the file cannot be opened or holds no complete
-  // record; the track is then empty, its position stays (0, 0, 0) and Update does nothing.
+  // Returns false (reported) when the file cannot be opened (or is no regular file, or is over
+  // kTrackFileLimit), holds no complete record, or holds NaN or infinite numbers; the track is
+  // then empty, its position stays (0, 0, 0) and Update does nothing. A file several scenes
+  // load is reported once.
   bool Load(const std::string& fileName, int32_t mode);
   // The same reader and baking on any stream; name labels reports.
   bool LoadFromStream(std::istream& in, int32_t mode, const std::string& name);

@@ -400,6 +400,32 @@ std::string StripQuotes(const std::string& path) {
   return path.substr(begin, path.find('"', begin) - begin);
 }
 
+// The first value of `values` that is NaN or infinite, or -1.
+int64_t FirstNonFinite(const std::vector<float>& values) {
+  for (size_t i = 0; i < values.size(); ++i)
+    if (!std::isfinite(values[i])) return static_cast<int64_t>(i);
+  return -1;
+}
+
+// A NaN or infinity in a position spreads through the normals and tangents into every pixel the
+// object covers, and the bounds of the whole model with it: such an object is left out, in one
+// line naming the first. False when any was.
+bool DropNonFiniteObjects(std::vector<MeshObject>& objects, const std::string& name) {
+  std::string first;
+  auto bad = [&](const MeshObject& object) {
+    const int64_t vertex = FirstNonFinite(object.vertices), mapping = FirstNonFinite(object.texCoords);
+    if (vertex < 0 && mapping < 0) return false;
+    if (first.empty())
+      first = "object \"" + object.name + "\", " +
+              (vertex >= 0 ? "vertex " + std::to_string(vertex / 3) : "mapping coordinate " + std::to_string(mapping / 2));
+    return true;
+  };
+  objects.erase(std::remove_if(objects.begin(), objects.end(), bad), objects.end());
+  if (first.empty()) return true;
+  plat::Report("%s: contains NaN or infinite numbers at %s; left out", name.c_str(), first.c_str());
+  return false;
+}
+
 }  // namespace
 
 // [section] c3DsModelSystem
@@ -412,9 +438,11 @@ bool c3DsModelSystem::LoadFromMemory(const uint8_t* data, size_t size, const std
   drawList = 0;  // a list prepared for the old faces; it stays with the context
   Reader3ds reader(data, size, *this);
   bool readable = reader.Run();
+  const bool finite = DropNonFiniteObjects(objects, name);
+  if (!finite) objectCount = static_cast<int32_t>(objects.size());
   for (MeshObject& object : objects) Finish(object);
   if (reader.Damaged()) plat::Report("%s: %s", name.c_str(), reader.Problems().c_str());
-  return readable && !reader.Damaged();
+  return readable && finite && !reader.Damaged();
 }
 
 bool c3DsModelSystem::Load(const std::string& path) {
@@ -424,22 +452,25 @@ bool c3DsModelSystem::Load(const std::string& path) {
   materials.clear();
   objects.clear();
   drawList = 0;  // a list prepared for the old faces; it stays with the context
-  file = fopen(resolved.c_str(), "rb");
+  std::string why;
+  file = plat::OpenDataFile(resolved, k3dsFileLimit, &why);
   if (!file) {
-    plat::Report("%s: cannot open: %s", name.c_str(), strerror(errno));
+    plat::Report("%s: %s", resolved.c_str(), why.c_str());
     return false;
   }
   std::vector<uint8_t> bytes;
   uint8_t block[65536];
   size_t got;
-  while ((got = fread(block, 1, sizeof block, file)) > 0) bytes.insert(bytes.end(), block, block + got);
+  // The limit holds even for a file that grows while it is read.
+  while (bytes.size() <= k3dsFileLimit && (got = fread(block, 1, sizeof block, file)) > 0)
+    bytes.insert(bytes.end(), block, block + got);
   bool failed = ferror(file) != 0;
   int error = errno;
   fclose(file);
   file = nullptr;
   if (failed) {
-    plat::Report("%s: cannot read: %s", name.c_str(), strerror(error));
+    plat::Report("%s: cannot read: %s", resolved.c_str(), strerror(error));
     return false;
   }
-  return LoadFromMemory(bytes.data(), bytes.size(), name);
+  return LoadFromMemory(bytes.data(), std::min<size_t>(bytes.size(), k3dsFileLimit), resolved);
 }

@@ -8,6 +8,9 @@
 
 // Names keep at most this many characters (the file format's 80 with the NUL).
 constexpr size_t k3dsNameLimit = 79;
+// Larger files are refused unread: the show's models are a few hundred kilobytes, and the file
+// is read whole into memory.
+constexpr uint64_t k3dsFileLimit = uint64_t{64} << 20;
 
 struct Material {
   std::string name;
@@ -45,7 +48,8 @@ class c3DsModelSystem {
 
   // Reads the file (path as the show writes it). Every problem is reported in one
   // line naming the file; returns false when it could not be opened or was damaged.
-  // A missing or unreadable file leaves the model empty.
+  // A missing, unreadable or oversized file, or anything but a regular file, leaves the model
+  // empty; an object holding NaN or infinite numbers is left out.
   bool Load(const std::string& path);
   // The same reader over bytes already in memory; name labels the report.
   bool LoadFromMemory(const uint8_t* data, size_t size, const std::string& name);

@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "platform/diagnostics.h"
@@ -50,11 +52,15 @@ static std::string Seconds(int64_t frames, int rate) {
 static bool OpenFile(mpg123_handle* mh, const std::string& path, long* rate, int* channels, std::string* error) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) {
-    *error = "file not found";
+    *error = errno == ENOENT ? "file not found" : strerror(errno);
     return false;
   }
-  if (!S_ISREG(st.st_mode) || access(path.c_str(), R_OK) != 0) {
-    *error = "not a readable file";
+  if (!S_ISREG(st.st_mode)) {
+    *error = S_ISDIR(st.st_mode) ? "is a directory" : "is not a regular file";
+    return false;
+  }
+  if (access(path.c_str(), R_OK) != 0) {
+    *error = strerror(errno);
     return false;
   }
   // Opening already looks for the first audio frame, so a failure here means no MPEG audio.

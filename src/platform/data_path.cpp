@@ -2,10 +2,14 @@
 #include "platform/data_path.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace plat {
 
@@ -51,6 +55,46 @@ std::string ResolveDataPath(std::string_view path) {
     result += match;
   }
   return result;
+}
+
+static std::string WhyNot(const struct stat& st, uint64_t limit) {
+  if (S_ISDIR(st.st_mode)) return "is a directory";
+  if (!S_ISREG(st.st_mode)) return "is not a regular file";
+  if (static_cast<uint64_t>(st.st_size) > limit)
+    return "too large: " + std::to_string(st.st_size) + " bytes, the limit is " + std::to_string(limit);
+  return "";
+}
+
+FILE* OpenDataFile(const std::string& path, uint64_t limit, std::string* why) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    *why = errno == ENOENT ? "file not found" : strerror(errno);
+    return nullptr;
+  }
+  struct stat st;
+  *why = fstat(fd, &st) != 0 ? strerror(errno) : WhyNot(st, limit);
+  FILE* file = nullptr;
+  // Reads of a regular file never wait anyway; the flag goes so stdio sees an ordinary file.
+  if (why->empty() && fcntl(fd, F_SETFL, 0) == 0) file = fdopen(fd, "rb");
+  if (!file) {
+    if (why->empty()) *why = strerror(errno);
+    close(fd);
+    return nullptr;
+  }
+  return file;
+}
+
+bool HoldsDataFiles(const std::string& folder, std::string* where) {
+  const std::string resolved = ResolveDataPath(folder);
+  char cwd[4096];
+  *where = resolved[0] == '/' || !getcwd(cwd, sizeof cwd) ? resolved : std::string(cwd) + "/" + resolved;
+  for (const std::string& name : ListFiles(resolved)) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) continue;
+    for (const char* kind : {".3ds", ".dkf", ".jpg", ".jpeg", ".png", ".mp3"})
+      if (strcasecmp(name.c_str() + dot, kind) == 0) return true;
+  }
+  return false;
 }
 
 std::vector<std::string> ListFiles(const std::string& folder) {

@@ -66,6 +66,8 @@ void SetGlAttributes(const WindowDesc& desc, int samples) {
   SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples);
 }
 
+constexpr const char* kNoDisplay = "no display; set DISPLAY or WAYLAND_DISPLAY, or use the headless backend";
+
 class SdlBackend final : public WindowBackend {
  public:
   ~SdlBackend() override {
@@ -77,6 +79,12 @@ class SdlBackend final : public WindowBackend {
 
   bool Open(std::string* error) override {
     if (open) return true;
+    // Without any display SDL's probing of the drivers only prints the libraries' own
+    // complaints (XDG_RUNTIME_DIR and the like) before failing: say it once, ourselves.
+    if (!SDL_getenv("SDL_VIDEODRIVER") && !SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY")) {
+      if (error) *error = kNoDisplay;
+      return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
       if (error) *error = SDL_GetError();
       return false;
@@ -86,7 +94,7 @@ class SdlBackend final : public WindowBackend {
     const char* driver = SDL_GetCurrentVideoDriver();
     const bool invisible = driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
     if (invisible && !SDL_getenv("SDL_VIDEODRIVER")) {
-      if (error) *error = "no display; set DISPLAY or WAYLAND_DISPLAY, or use the headless backend";
+      if (error) *error = kNoDisplay;
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
       return false;
     }

@@ -115,7 +115,7 @@ int cWindowsSystem::Run() {
   // The window procedure has nowhere else to go.
   if (!g_pWindowsSystem) g_pWindowsSystem = this;
   if (m_askFullscreen) AskFullscreen();
-  if (!CreateWindowAndContext()) return 0;
+  if (!CreateWindowAndContext()) return m_declinedWindowed ? 0 : kExitNoWindow;
   while (m_loadingPending) {
     LoadingStep();
     m_backend->Swap();
@@ -137,6 +137,7 @@ bool cWindowsSystem::OfferWindowedFallback() {
     return true;
   }
   ShowMessage("Program Will Now Close.", "ERROR", kMbOk | kMbIconStop);
+  m_declinedWindowed = true;
   return false;
 }
 

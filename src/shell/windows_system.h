@@ -24,6 +24,10 @@ Projection ComputeProjection(int32_t width, int32_t height, float zNear, float z
 // Exactly one per process (the application derives from it); window messages reach it
 // through g_pWindowsSystem. Owns its window backend; handles are non-null only while the
 // window and context exist.
+// The exit code of a show whose window or context could not be made (no display, no
+// OpenGL context): a failure, told apart from the codes the show itself ends with.
+constexpr int kExitNoWindow = 4;
+
 class cWindowsSystem {
  public:
   cWindowsSystem();
@@ -41,6 +45,7 @@ class cWindowsSystem {
   virtual intptr_t WindowProc(void*& hWnd, uint32_t& msg, uintptr_t& wParam, intptr_t& lParam);
 
   // ---- >>operations ----
+  // 0 when the show ran or the viewer declined windowed mode; kExitNoWindow when no window could be made.
   int Run();
   bool CreateWindowAndContext();
   void DestroyWindowAndContext();
@@ -76,6 +81,7 @@ class cWindowsSystem {
   std::string m_title = "Do a object.SetTitle(char *name)";  // UTF-8
   bool m_askFullscreen = true;
   bool m_loadingPending = true;
+  bool m_declinedWindowed = false;  // the viewer answered No to windowed mode: closing is no failure
   bool m_multisampleSupported = false;
   int32_t m_multisampleFormat = 0;
 

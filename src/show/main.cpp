@@ -31,5 +31,7 @@ int main(int argc, char** argv) {
       break;
   }
   plat::SetVerbose(verbose);
+  // A viewer may still want what there is (the window, the music): the show plays on.
+  if (std::string line; !MorlenGL::FindShowData(&line)) plat::Report("%s", line.c_str());
   return TolvaneMain(g_tolvane, TOLVANE_START_FULLSCREEN != 0);
 }

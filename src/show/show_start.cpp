@@ -5,7 +5,9 @@
 #include <cctype>
 #include <utility>
 
+#include "platform/data_path.h"
 #include "sequencing/time_string.h"
+#include "shell/windows_system.h"
 #include "show/demo_scene.h"
 
 namespace MorlenGL {
@@ -166,7 +168,17 @@ std::string ShowUsage(const std::string& program) {
          "show up to the start and gives exactly the frames of a run from the beginning.\n"
          "SCENE is 1 to 7 in timeline order, or the scene's name:\n  " + SceneNameList() + "\n" +
          "TIME is [minutes:]seconds[.fraction] with at most two decimals, such as 1:20.5.\n"
-         "Escape ends the show, F1 switches between window and full screen.\n";
+         "Escape ends the show, F1 switches between window and full screen.\n"
+         "Exit codes: 0 the show ended or was ended, 1 no OpenGL 2.1 or the display went away,\n"
+         "2 bad arguments, " + std::to_string(kExitNoWindow) + " no window could be opened (no display, no OpenGL context),\n"
+         "10 a particle system drawn before its Init, 99 no framebuffer objects.\n";
+}
+
+bool FindShowData(std::string* line) {
+  std::string where;
+  if (plat::HoldsDataFiles("data", &where)) return true;
+  *line = "no file of the show found in " + where;
+  return false;
 }
 
 }  // namespace MorlenGL

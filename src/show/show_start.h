@@ -51,4 +51,8 @@ ShowArguments ParseShowArguments(const std::vector<std::string>& args, int32_t* 
                                  std::string* error);
 std::string ShowUsage(const std::string& program);
 
+// False, with the one line that says where it looked, when the working directory's data folder
+// holds no file of a kind the show reads: a wrong folder, rather than a few missing files.
+bool FindShowData(std::string* line);
+
 }  // namespace MorlenGL

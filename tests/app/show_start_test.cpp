@@ -1,12 +1,14 @@
 // show_start_test.cpp -- command-line times, scene names and the show's own arguments, read once for every tool.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "show/show_start.h"
 #include "support/run_program.h"
+#include "support/temp_dir.h"
 
 using namespace MorlenGL;
 
@@ -121,3 +123,19 @@ TEST(ShowArguments, BothShowsExitTwoWithOneLineBeforeOpeningAWindow) {
   }
 }
 
+// With no display at all, the show cannot open its window: that is a failure, with its own exit
+// code and one line of its own (no complaint of the display libraries it never gets to).
+TEST(ShowArguments, WithoutAnyDisplayTheShowSaysSoInOneLineAndExitsWithItsCode) {
+  std::vector<std::pair<std::string, std::string>> saved;
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}) {
+    if (const char* value = getenv(name)) saved.emplace_back(name, value);
+    unsetenv(name);
+  }
+  testsupport::ScopedChdir besideItsData(TOLVANE_BINARY_DIR);
+  testsupport::ProgramRun r = RunShow("tolvane", "");
+  for (const auto& [name, value] : saved) setenv(name.c_str(), value.c_str(), 1);
+  EXPECT_EQ(r.exitCode, 4) << r.output;
+  EXPECT_EQ(r.output.rfind("tolvane: ", 0), 0u) << r.output;
+  EXPECT_NE(r.output.find("no display"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find('\n'), r.output.size() - 1) << "one line: " << r.output;
+}

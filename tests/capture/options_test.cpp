@@ -235,7 +235,9 @@ TEST(CaptureTool, DestinationsAreMadeBeforeTheFirstFrameOrRefusedInOneLine) {
       {"--to 0:58 --jobs 2 --out " + loopFrames,
        loopFrames + ": cannot create the frame directory: Too many levels of symbolic links"},
       {"--to 0:58 --jobs 2 --out " + dir.File("v.y4m") + " --audio /nonexistent/a.wav",
-       "/nonexistent/a.wav: cannot create: No such file or directory"}};
+       "/nonexistent/a.wav: cannot create: No such file or directory"},
+      {"--to 0:01 --out " + dir.File("f") + " --data " + dir.path(),
+       "no file of the show found in " + dir.path() + "/data; give --data the folder that holds data/"}};
   for (const auto& [args, line] : cases) {
     RunResult r = RunTool(dataArg + args);
     EXPECT_EQ(r.exitCode, 3) << args;

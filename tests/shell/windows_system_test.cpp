@@ -178,9 +178,9 @@ TEST(Projection, ZeroHeightCountsAsOneAndKeepsTheAspectFinite) {
 
 // ---- >>creation and teardown -----------------------------------------------------------------
 
-TEST_F(WindowsSystemTest, CreationFailureShowsItsMessageAndRunReturnsZero) {
+TEST_F(WindowsSystemTest, CreationFailureShowsItsMessageAndRunReturnsTheNoWindowCode) {
   fake->failCreate = plat::CreateStage::kContext;
-  EXPECT_EQ(sys.Run(), 0);
+  EXPECT_EQ(sys.Run(), MorlenGL::kExitNoWindow) << "a show that never opened is no success";
   EXPECT_TRUE(Logged("box ERROR|Can't Create A GL Rendering Context."));
   EXPECT_FALSE(Logged("swap"));
   EXPECT_EQ(sys.m_hWnd, nullptr);

@@ -12,6 +12,7 @@
 #include "capture_session.h"
 #include "parallel_capture.h"
 #include "platform/diagnostics.h"
+#include "show/show_start.h"
 
 namespace {
 
@@ -40,6 +41,11 @@ int main(int argc, char** argv) {
   if (getcwd(startDir, sizeof startDir)) capture::AnchorOutputPaths(&options, startDir);
   if (!options.dataDir.empty() && chdir(options.dataDir.c_str()) != 0)
     return BadArguments("--data " + options.dataDir + ": " + strerror(errno));
+  // A wrong data folder would make a grey show and a page of missing files: one line instead.
+  if (std::string line; !MorlenGL::FindShowData(&line)) {
+    plat::Report("%s; give --data the folder that holds data/", line.c_str());
+    return 3;
+  }
   // A reader that goes away early (ffmpeg stopping) is a write error, not a signal death.
   signal(SIGPIPE, SIG_IGN);
   if (capture::RunsInPieces(options)) return capture::CaptureInPieces(options, "/proc/self/exe");
