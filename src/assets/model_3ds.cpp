@@ -408,9 +408,9 @@ int64_t FirstNonFinite(const std::vector<float>& values) {
 }
 
 // A NaN or infinity in a position spreads through the normals and tangents into every pixel the
-// object covers, and the bounds of the whole model with it: such an object is left out, in one
-// line naming the first. False when any was.
-bool DropNonFiniteObjects(std::vector<MeshObject>& objects, const std::string& name) {
+// object covers, and the bounds of the whole model with it: such an object is left out. Returns
+// what the file's line says of it, naming the first; empty when none was.
+std::string DropNonFiniteObjects(std::vector<MeshObject>& objects) {
   std::string first;
   auto bad = [&](const MeshObject& object) {
     const int64_t vertex = FirstNonFinite(object.vertices), mapping = FirstNonFinite(object.texCoords);
@@ -421,9 +421,7 @@ bool DropNonFiniteObjects(std::vector<MeshObject>& objects, const std::string& n
     return true;
   };
   objects.erase(std::remove_if(objects.begin(), objects.end(), bad), objects.end());
-  if (first.empty()) return true;
-  plat::Report("%s: contains NaN or infinite numbers at %s; left out", name.c_str(), first.c_str());
-  return false;
+  return first.empty() ? "" : "contains NaN or infinite numbers at " + first + "; left out";
 }
 
 }  // namespace
@@ -438,11 +436,16 @@ bool c3DsModelSystem::LoadFromMemory(const uint8_t* data, size_t size, const std
   drawList = 0;  // a list prepared for the old faces; it stays with the context
   Reader3ds reader(data, size, *this);
   bool readable = reader.Run();
-  const bool finite = DropNonFiniteObjects(objects, name);
-  if (!finite) objectCount = static_cast<int32_t>(objects.size());
+  // One line for the file, whatever is wrong with it.
+  std::string problems = reader.Damaged() ? reader.Problems() : "";
+  const std::string nonFinite = DropNonFiniteObjects(objects);
+  if (!nonFinite.empty()) {
+    objectCount = static_cast<int32_t>(objects.size());
+    problems += (problems.empty() ? "" : "; ") + nonFinite;
+  }
   for (MeshObject& object : objects) Finish(object);
-  if (reader.Damaged()) plat::Report("%s: %s", name.c_str(), reader.Problems().c_str());
-  return readable && finite && !reader.Damaged();
+  if (!problems.empty()) plat::Report("%s: %s", name.c_str(), problems.c_str());
+  return readable && problems.empty();
 }
 
 bool c3DsModelSystem::Load(const std::string& path) {
