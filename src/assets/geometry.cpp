@@ -235,23 +235,23 @@ SphereMesh BuildSphereMesh(float radius, int slices, int stacks) {
   return mesh;
 }
 
-void UploadSphereMesh(SphereMesh& mesh) {
-  if (mesh.Empty() || mesh.buffer != 0) return;
+uint32_t UploadVertices(const std::vector<SphereVertex>& vertices) {
   GLuint buffer = 0;
   glGenBuffers(1, &buffer);
   glBindBuffer(GL_ARRAY_BUFFER, buffer);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.vertices.size() * sizeof(SphereVertex)),
-               mesh.vertices.data(), GL_STATIC_DRAW);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(SphereVertex)), vertices.data(),
+               GL_STATIC_DRAW);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
-  mesh.buffer = buffer;
+  return buffer;
 }
 
-void DrawSphereMesh(const SphereMesh& mesh) {
-  if (mesh.Empty()) return;
+void DrawVertexStrips(uint32_t mode, uint32_t buffer, const std::vector<SphereVertex>& vertices,
+                      const std::vector<int32_t>& first, const std::vector<int32_t>& count) {
+  if (vertices.empty()) return;
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-  glBindBuffer(GL_ARRAY_BUFFER, mesh.buffer);
+  glBindBuffer(GL_ARRAY_BUFFER, buffer);
   // With a buffer bound the pointers are offsets into it.
-  const char* base = mesh.buffer != 0 ? nullptr : reinterpret_cast<const char*>(mesh.vertices.data());
+  const char* base = buffer != 0 ? nullptr : reinterpret_cast<const char*>(vertices.data());
   const GLsizei stride = sizeof(SphereVertex);
   glEnableClientState(GL_VERTEX_ARRAY);
   glVertexPointer(3, GL_FLOAT, stride, base + offsetof(SphereVertex, position));
@@ -259,12 +259,49 @@ void DrawSphereMesh(const SphereMesh& mesh) {
   glNormalPointer(GL_FLOAT, stride, base + offsetof(SphereVertex, normal));
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glTexCoordPointer(2, GL_FLOAT, stride, base + offsetof(SphereVertex, texCoord));
-  glMultiDrawArrays(GL_QUAD_STRIP, mesh.stripFirst.data(), mesh.stripCount.data(), mesh.stacks);
+  glMultiDrawArrays(mode, first.data(), count.data(), static_cast<GLsizei>(first.size()));
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   glPopClientAttrib();
-  const SphereVertex& last = mesh.vertices.back();
+  const SphereVertex& last = vertices.back();
   glNormal3fv(last.normal);
   glTexCoord2fv(last.texCoord);
+}
+
+void DrawVertexStrips(const VertexStrips& strips) {
+  if (!strips.keepCurrent) {
+    DrawVertexStrips(strips.mode, strips.buffer, strips.vertices, strips.first, strips.count);
+    return;
+  }
+  GLfloat normal[4], texCoord[4];
+  glGetFloatv(GL_CURRENT_NORMAL, normal);
+  glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
+  DrawVertexStrips(strips.mode, strips.buffer, strips.vertices, strips.first, strips.count);
+  glNormal3fv(normal);
+  glTexCoord4fv(texCoord);
+}
+
+VertexStrips PrepareIcosphere(int depth, float radius) {
+  RecordingEmitter recorder;
+  DrawIcosphere(depth, radius, recorder);
+  VertexStrips strips;
+  strips.mode = GL_TRIANGLES;
+  for (const RecordingEmitter::RecordedVertex& v : recorder.batches.front().vertices)
+    strips.vertices.push_back({{v.position[0], v.position[1], v.position[2]},
+                               {v.normal[0], v.normal[1], v.normal[2]},
+                               {v.texCoord[0], v.texCoord[1]}});
+  strips.first.push_back(0);
+  strips.count.push_back(static_cast<int32_t>(strips.vertices.size()));
+  strips.buffer = UploadVertices(strips.vertices);
+  return strips;
+}
+
+void UploadSphereMesh(SphereMesh& mesh) {
+  if (mesh.Empty() || mesh.buffer != 0) return;
+  mesh.buffer = UploadVertices(mesh.vertices);
+}
+
+void DrawSphereMesh(const SphereMesh& mesh) {
+  DrawVertexStrips(GL_QUAD_STRIP, mesh.buffer, mesh.vertices, mesh.stripFirst, mesh.stripCount);
 }
 
 // [SECTION] Line pen -------------------------------------------------------------------------------

@@ -115,6 +115,38 @@ void UploadSphereMesh(SphereMesh& mesh);
 // normal and texture coordinate end where gluSphere leaves them (its last vertex's).
 void DrawSphereMesh(const SphereMesh& mesh);
 
+// [SECTION] Vertex strips ---------------------------------------------------------------------------
+
+// Geometry that never changes, kept as strips of interleaved vertices and drawn from a GL buffer:
+// sending it vertex by vertex, or from memory, costs the driver a copy on every draw. Held by value
+// by whoever draws it; `buffer` (0 until uploaded) belongs to the GL context.
+struct VertexStrips {
+  uint32_t mode = 0;                   // the GL primitive of every strip
+  std::vector<SphereVertex> vertices;  // strip after strip
+  std::vector<int32_t> first;          // first vertex of each strip
+  std::vector<int32_t> count;          // vertices in each strip
+  uint32_t buffer = 0;
+  // Immediate mode leaves the last vertex's normal and texture coordinate current; the evaluator
+  // leaves the current ones as they were.
+  bool keepCurrent = false;
+
+  bool Empty() const { return vertices.empty(); }
+};
+
+// Copies interleaved vertices into a new GL buffer (needs a current context) and returns its name.
+uint32_t UploadVertices(const std::vector<SphereVertex>& vertices);
+
+// Sends the strips first[k] .. first[k] + count[k] - 1 as primitives of `mode` (a GL enum), read from
+// `buffer`, or from memory when it is 0. The client array state is left as it was found, and the
+// current normal and texture coordinate end at the last vertex's, where immediate mode leaves them.
+void DrawVertexStrips(uint32_t mode, uint32_t buffer, const std::vector<SphereVertex>& vertices,
+                      const std::vector<int32_t>& first, const std::vector<int32_t>& count);
+// The same for a prepared set; with keepCurrent the current normal and texture coordinate are put back.
+void DrawVertexStrips(const VertexStrips& strips);
+
+// DrawIcosphere's triangles as one strip of GL_TRIANGLES, uploaded (needs a current context).
+VertexStrips PrepareIcosphere(int depth, float radius);
+
 // [SECTION] Line pen ---------------------------------------------------------------------------------
 
 // Held by value by the scene that draws with it.

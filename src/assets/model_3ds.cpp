@@ -433,7 +433,7 @@ bool c3DsModelSystem::LoadFromMemory(const uint8_t* data, size_t size, const std
   objectCount = materialCount = 0;
   materials.clear();
   objects.clear();
-  drawList = 0;  // a list prepared for the old faces; it stays with the context
+  ForgetPrepared();
   Reader3ds reader(data, size, *this);
   bool readable = reader.Run();
   // One line for the file, whatever is wrong with it.
@@ -454,7 +454,7 @@ bool c3DsModelSystem::Load(const std::string& path) {
   objectCount = materialCount = 0;
   materials.clear();
   objects.clear();
-  drawList = 0;  // a list prepared for the old faces; it stays with the context
+  ForgetPrepared();
   std::string why;
   file = plat::OpenDataFile(resolved, k3dsFileLimit, &why);
   if (!file) {

@@ -41,6 +41,13 @@ struct MeshObject {
   std::vector<float> tangents;  // unit, orthogonal to the normal; only with mapping coordinates
 };
 
+// GL buffer names of one object's arrays and indices, 0 for an object with nothing to draw.
+struct ObjectBuffers {
+  uint32_t arrays = 0;
+  uint32_t indices = 0;
+};
+using ModelBuffers = std::vector<ObjectBuffers>;
+
 // Owned by value by the scene (or particle system) that draws it; loaded once.
 class c3DsModelSystem {
  public:
@@ -58,6 +65,8 @@ class c3DsModelSystem {
   // from then on instead of sending the arrays again: for models drawn many times a frame, such
   // as one per particle. Call after Load; the list lives as long as the context.
   bool Prepare();
+  // Drops what Draw and Prepare made for the faces loaded before (it stays with the context).
+  void ForgetPrepared();
 
   int32_t objectCount = 0;
   int32_t materialCount = 0;
@@ -72,4 +81,8 @@ class c3DsModelSystem {
   FILE* file = nullptr;  // open only during Load
   uint32_t drawList = 0;     // set by Prepare
   bool listNormals = false;  // useNormals when the list was recorded; another value draws the arrays
+  // Draw without a list copies each object's arrays into buffers on its first call and reads them
+  // from there; false sends them from memory every time (the same picture, for comparing).
+  bool fromBuffers = true;
+  ModelBuffers buffers;  // one per object once made
 };

@@ -13,6 +13,7 @@ namespace MorlenGL {
 namespace {
 
 constexpr int kGridCells = 30;
+constexpr int kWaterSteps = 64;  // grid steps of the water patch each way
 
 // All but +x and +y look straight up from below the room; +y from one unit higher, turned.
 constexpr CubeFaceView kWaterCubeFaces[6] = {
@@ -68,6 +69,8 @@ int cAbstractIIScene::Init() {
   glEnable(GL_AUTO_NORMAL);
   glEnable(GL_MAP2_TEXTURE_COORD_2);
   glShadeModel(GL_SMOOTH);
+  PrepareWaterPatch();
+  raySphere = PrepareIcosphere(4, 1);
   // 3.
   CreateTargets();
   // 4.
@@ -382,7 +385,10 @@ void cAbstractIIScene::DrawGodRaySource() {
   glColor4f(v, v, v, 1);
   LookFrom(camera);
   glScalef(0.7f, 0.7f, 0.7f);
-  DrawIcosphere(4, 1);
+  if (sphereFromBuffer)
+    DrawVertexStrips(raySphere);
+  else
+    DrawIcosphere(4, 1);
   LookFrom(camera);
   glColor4f(0, 0, 0, 1);
   glScalef(0.2f, 0.2f, 0.2f);
@@ -485,14 +491,33 @@ void cAbstractIIScene::DrawWater(const SceneTime& t) {
 }
 
 // An 8 x 8 Bezier patch evaluated as a 64 x 64 mesh; the evaluator makes its normals.
-void cAbstractIIScene::DrawWaterPatch() {
+void cAbstractIIScene::DefineWaterPatch() {
   // Texture-coordinate maps exist for unit 0 only: defining one while the water program's cube-map
   // unit is active is an error and would leave the surface without its coordinates.
   glActiveTexture(GL_TEXTURE0);
   glMap2f(GL_MAP2_VERTEX_3, 0, 1, 3, 8, 0, 1, 24, 8, &kPatch.xyz[0][0][0]);
   glMap2f(GL_MAP2_TEXTURE_COORD_2, 0, 1, 2, 2, 0, 1, 4, 2, &kPatchTexCoords[0][0][0]);
-  glMapGrid2f(64, 0, 1, 64, 0, 1);
-  glEvalMesh2(GL_FILL, 0, 64, 0, 64);
+  glMapGrid2f(kWaterSteps, 0, 1, kWaterSteps, 0, 1);
+}
+
+// The patch never changes, but the driver evaluates it on the CPU in every pass that draws it:
+// its vertices are taken from the evaluator once, here.
+void cAbstractIIScene::PrepareWaterPatch() {
+  GLint unit = GL_TEXTURE0;
+  glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
+  DefineWaterPatch();
+  CapturePatchMesh(kWaterSteps, kWaterSteps, waterMesh);
+  glActiveTexture(static_cast<GLenum>(unit));
+}
+
+void cAbstractIIScene::DrawWaterPatch() {
+  if (waterFromBuffer && !waterMesh.Empty()) {
+    glActiveTexture(GL_TEXTURE0);
+    DrawVertexStrips(waterMesh);
+    return;
+  }
+  DefineWaterPatch();
+  glEvalMesh2(GL_FILL, 0, kWaterSteps, 0, kWaterSteps);
 }
 
 }  // namespace MorlenGL

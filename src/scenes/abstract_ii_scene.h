@@ -3,6 +3,7 @@
 #include "assets/camera.h"
 #include "assets/geometry.h"
 #include "assets/model_3ds.h"
+#include "assets/patch_mesh.h"
 #include "assets/texture_system.h"
 #include "effects/environment_shaders.h"
 #include "effects/lighting_shaders.h"
@@ -81,6 +82,12 @@ class cAbstractIIScene : public cSceneSystem {
   // balls. With meshOncePerFrame false every such pass polygonises the grid itself (same picture).
   IsoMesh metaballMesh;
   bool meshOncePerFrame = true;
+  // The water patch as the evaluator gave it at Init, drawn from a buffer; with waterFromBuffer
+  // false (or no mesh) every pass evaluates it again (same picture). The same for the sphere.
+  VertexStrips waterMesh;
+  bool waterFromBuffer = true;
+  VertexStrips raySphere;
+  bool sphereFromBuffer = true;
 
   AbstractIIState state;
 
@@ -107,6 +114,8 @@ class cAbstractIIScene : public cSceneSystem {
   void DrawRoomAndSky(const SceneTime& t);
   void DrawTexturedBall(const SceneTime& t);
   void DrawWater(const SceneTime& t);
+  void DefineWaterPatch();
+  void PrepareWaterPatch();
   void DrawWaterPatch();
 };
 

@@ -16,6 +16,7 @@ namespace MorlenGL {
 int cDoF::Init() {
   // 1, 2.
   ResetDofState(state);
+  sphere = PrepareIcosphere(3, 1);
   // 3.
   haloSystem.clock = &m_clock;
   haloSystem.emitter = {40 * std::sin(0.5f), 0, 40 * std::cos(0.5f)};
@@ -329,7 +330,7 @@ void cDoF::DrawCurves() {
   DrawTrail(state, 3, 0.01f);
   AppendTrail(state, 3, next);
   // 5.5.
-  DrawIcosphere(3, 1);
+  DrawVertexStrips(sphere);
   glColor3f(1, 1, 1);
 }
 
@@ -344,7 +345,7 @@ void cDoF::DrawBlackSphere(const SceneTime& t) {
   glPushMatrix();
   const float scale = 20 + state.holeGrowth;
   glScalef(scale, scale, scale);
-  DrawIcosphere(3, 1);
+  DrawVertexStrips(sphere);
   glPopMatrix();
   ringWave.Unbind();
   glColor4f(1, 1, 1, 1);

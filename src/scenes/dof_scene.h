@@ -3,6 +3,7 @@
 #include <array>
 
 #include "assets/camera.h"
+#include "assets/geometry.h"
 #include "assets/keyframe_track.h"
 #include "assets/model_3ds.h"
 #include "assets/texture_system.h"
@@ -46,6 +47,7 @@ class cDoF : public cSceneSystem {
   cKeyframeTrack positionTrack;  // camera eye
   cKeyframeTrack targetTrack;    // camera look-at
   Camera camera;
+  VertexStrips sphere;  // DrawIcosphere(3, 1), prepared at Init
   cHaloSystem haloSystem;        // its haloScale follows the music
 
   cDoFShader dofShader;

@@ -41,6 +41,7 @@ cMeteorCaveScene::cMeteorCaveScene(const MeteorCaveVariant& variant)
 int cMeteorCaveScene::Init() {
   // 1.
   LoadAssets();
+  raySphere = PrepareIcosphere(4, 1);
   // 2.
   CreateTargets();
   // 3.
@@ -291,7 +292,7 @@ void cMeteorCaveScene::DrawGodRaySource() {
   LookFrom(camera);
   const float scale = GodRayScale(state);
   glScalef(scale, scale, scale);
-  DrawIcosphere(4, 1);
+  DrawVertexStrips(raySphere);
   LookFrom(camera);
   glColor4f(0, 0, 0, 1);
   LightGrey(shatter, 0);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "assets/camera.h"
+#include "assets/geometry.h"
 #include "assets/keyframe_track.h"
 #include "assets/model_3ds.h"
 #include "assets/texture_system.h"
@@ -33,6 +34,7 @@ class cMeteorCaveScene : public cSceneSystem {
   enum Kind { kNormalImage = 0, kGodRaySource = 1 };
 
   Camera camera;
+  VertexStrips raySphere;  // DrawIcosphere(4, 1), prepared at Init
   cKeyframeTrack positionTrack;  // advanced every Update, not used for the camera
   cKeyframeTrack targetTrack;
   c3DsModelSystem meteorModel;

@@ -26,6 +26,7 @@ void Blend(GLenum source, GLenum destination) {
 int cPlanetWaterScene::Init() {
   // 1.
   state.sceneSeconds = 0;
+  sphere = PrepareIcosphere(3, 1);
   // 2.
   CreateTargets();
   // 3.
@@ -137,7 +138,7 @@ void cPlanetWaterScene::DrawWorld(int mode) {
   // 6.
   DrawLit(planetLight, 0.1f, [this] { planetModel.Draw(); });
   // 7.
-  DrawLit(waterShader, 23.2f, [] { DrawIcosphere(3, 1.0f); });
+  DrawLit(waterShader, 23.2f, [this] { DrawVertexStrips(sphere); });
   // 8.
   if (CageVisible(state)) DrawCage();
   // 9.

@@ -1,6 +1,7 @@
 // planet_water_scene.h -- the last scene: a lit planet in a sea sphere, feathers, the closing image and scroller.
 #pragma once
 #include "assets/camera.h"
+#include "assets/geometry.h"
 #include "assets/model_3ds.h"
 #include "assets/texture_system.h"
 #include "effects/environment_shaders.h"
@@ -55,6 +56,7 @@ class cPlanetWaterScene : public cSceneSystem {
   // A sharp, B depth, C blurred, D composite, E glow source.
   cRenderTextureSystem targetA, targetB, targetC, targetD, targetE;
   Camera camera;
+  VertexStrips sphere;  // DrawIcosphere(3, 1), prepared at Init
 
   WaterState state;
 

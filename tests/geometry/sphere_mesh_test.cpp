@@ -1,4 +1,4 @@
-// sphere_mesh_test.cpp -- the prepared sphere: its layout without OpenGL, and vertex for vertex the same as gluSphere.
+// sphere_mesh_test.cpp -- the prepared sphere, patch and icosphere: layout without OpenGL, and vertex for vertex what OpenGL was sent before.
 #include <epoxy/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "assets/geometry.h"
+#include "assets/patch_mesh.h"
 #include "support/gl_context.h"
 
 using namespace MorlenGL;
@@ -147,3 +148,66 @@ TEST(SphereMeshOnGl, SendsExactlyWhatGluSphereSends) {
 }
 
 }  // namespace
+
+// A patch drawn through the evaluator and the same patch taken from it once: the same vertices to the
+// bit, the same current normal and texture coordinate after, and the capture itself leaves the
+// program and current attributes alone.
+TEST(PatchMeshOnGl, SendsExactlyWhatTheEvaluatorSends) {
+  REQUIRE_GL();
+  ASSERT_GE(epoxy_gl_version(), 30) << "transform feedback is needed to read back the vertices";
+  // A curved 4 x 4 patch; texture coordinates from a 2 x 2 map.
+  float points[4][4][3];
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) {
+      points[i][j][0] = 0.7f * static_cast<float>(j) - 1.1f;
+      points[i][j][1] = 0.3f * static_cast<float>((i * 7 + j * 3) % 5) - 0.45f;
+      points[i][j][2] = 0.9f * static_cast<float>(i) - 1.3f;
+    }
+  const float texCoords[2][2][2] = {{{0, 0}, {0, 1}}, {{1, 0}, {1, 1}}};
+  glEnable(GL_MAP2_VERTEX_3);
+  glEnable(GL_MAP2_TEXTURE_COORD_2);
+  glEnable(GL_AUTO_NORMAL);
+  glMap2f(GL_MAP2_VERTEX_3, 0, 1, 3, 4, 0, 1, 12, 4, &points[0][0][0]);
+  glMap2f(GL_MAP2_TEXTURE_COORD_2, 0, 1, 2, 2, 0, 1, 4, 2, &texCoords[0][0][0]);
+  struct Grid { int u, v; };
+  for (const Grid g : {Grid{64, 64}, Grid{7, 3}}) {
+    SCOPED_TRACE(testing::Message() << g.u << "x" << g.v);
+    glMapGrid2f(g.u, 0, 1, g.v, 0, 1);
+    glNormal3f(7, 7, 7);
+    glTexCoord2f(7, 7);
+    VertexStrips mesh;
+    ASSERT_TRUE(CapturePatchMesh(g.u, g.v, mesh));
+    float normal[4], texCoord[4];
+    glGetFloatv(GL_CURRENT_NORMAL, normal);
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
+    EXPECT_EQ(normal[0], 7.0f);
+    EXPECT_EQ(texCoord[1], 7.0f);
+    GLint program = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    EXPECT_EQ(program, 0);
+
+    const std::vector<float> evaluated = Received([&] { glEvalMesh2(GL_FILL, 0, g.u, 0, g.v); });
+    ASSERT_EQ(evaluated.size(), static_cast<size_t>(g.u * g.v * 2 * 3 * 8));
+    float after[2][6];
+    for (int way = 0; way < 2; ++way) {
+      const std::vector<float> sent =
+          Received([&] { way == 0 ? glEvalMesh2(GL_FILL, 0, g.u, 0, g.v) : DrawVertexStrips(mesh); });
+      EXPECT_EQ(FirstDifference(sent, evaluated), -1) << way;
+      glGetFloatv(GL_CURRENT_NORMAL, normal);
+      glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
+      std::memcpy(after[way], normal, sizeof(float) * 3);
+      std::memcpy(after[way] + 3, texCoord, sizeof(float) * 2);
+      after[way][5] = 0;
+    }
+    EXPECT_EQ(std::memcmp(after[0], after[1], sizeof(after[0])), 0);
+  }
+  glDisable(GL_MAP2_VERTEX_3);
+  glDisable(GL_MAP2_TEXTURE_COORD_2);
+  glDisable(GL_AUTO_NORMAL);
+
+  // The icosphere prepared once sends what it sends vertex by vertex.
+  const VertexStrips sphere = PrepareIcosphere(4, 1);
+  EXPECT_NE(sphere.buffer, 0u);
+  EXPECT_EQ(FirstDifference(Received([&] { DrawVertexStrips(sphere); }), Received([] { DrawIcosphere(4, 1); })), -1);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
