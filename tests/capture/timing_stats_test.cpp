@@ -142,6 +142,13 @@ TEST(BenchReport, TextAndJsonCarryTheMachineAndEveryFrame) {
   EXPECT_NE(json.find("{\"name\": \"cDoF\", \"clock\": 7, \"last\": 5}"), std::string::npos) << json;
   EXPECT_NE(json.find("\"frame\": 1, \"time\": 1"), std::string::npos);
   EXPECT_EQ(capture::FormatFrameLine(frames[1]).find("     1  0:00.01"), 0u) << capture::FormatFrameLine(frames[1]);
+  EXPECT_EQ(text.find("no-op driver"), std::string::npos);
+  EXPECT_NE(json.find("\"no_op_driver\": false"), std::string::npos);
+
+  // Mesa's no-op wrapper: the figures are said to be the CPU side alone.
+  info.renderer = "NOOP";
+  EXPECT_NE(capture::FormatBenchSummary(info, frames).find("no-op driver"), std::string::npos);
+  EXPECT_NE(capture::FormatBenchJson(info, frames).find("\"no_op_driver\": true"), std::string::npos);
 }
 
 TEST(BenchReport, PrintedTimesReadBackAsTheSameTime) {

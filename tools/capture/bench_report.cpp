@@ -106,10 +106,16 @@ std::string FormatFrameLine(const FrameSample& f) {
   return line + "\n";
 }
 
+// Mesa's no-op wrapper names itself in the renderer string.
+bool IsNoOpDriver(const BenchInfo& info) { return info.renderer.rfind("NOOP", 0) == 0; }
+
 std::string FormatBenchSummary(const BenchInfo& info, const std::vector<FrameSample>& frames) {
   std::string out = "bench: " + FormatTime(info.from) + " to " + FormatTime(info.to) + " at " +
                     std::to_string(info.fps) + " fps, " + std::to_string(frames.size()) + " frames\n";
   out += "renderer: " + info.renderer + " (" + info.vendor + "), OpenGL " + info.version + "\n";
+  if (IsNoOpDriver(info))
+    out += "note: a no-op driver (GALLIUM_NOOP) draws nothing: cpu ms is the engine and the driver's CPU side alone; "
+           "gpu ms means nothing\n";
   out += "cpu: " + info.cpu + "\n";
   bool gpu = HasGpu(frames);
   out += "scene                 frames |  cpu ms: mean   median      p99      max";
@@ -127,7 +133,8 @@ std::string FormatBenchSummary(const BenchInfo& info, const std::vector<FrameSam
 std::string FormatBenchJson(const BenchInfo& info, const std::vector<FrameSample>& frames) {
   std::string j = "{\n  \"machine\": {\"renderer\": " + JsonString(info.renderer) +
                   ", \"vendor\": " + JsonString(info.vendor) + ", \"version\": " + JsonString(info.version) +
-                  ", \"cpu\": " + JsonString(info.cpu) + "},\n";
+                  ", \"cpu\": " + JsonString(info.cpu) + ", \"no_op_driver\": " +
+                  (IsNoOpDriver(info) ? "true" : "false") + "},\n";
   j += "  \"fps\": " + std::to_string(info.fps) + ", \"from\": " + std::to_string(info.from) +
        ", \"to\": " + std::to_string(info.to) + ", \"gpu_timer\": " + (HasGpu(frames) ? "true" : "false") + ",\n";
   j += "  \"frames\": [\n";
