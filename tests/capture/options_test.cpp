@@ -115,9 +115,12 @@ TEST(CaptureOptions, SheetTakesEveryTenSecondsOfTheSectionByDefault) {
 }
 
 TEST(CaptureOptions, OutputKindsFollowThePath) {
-  Options dash, bench;
+  Options dash, bench, look;
   ASSERT_EQ(Parse({"--out", "-"}, &dash), ParseResult::kRun);
   EXPECT_EQ(dash.output, Output::kY4m);
+  ASSERT_EQ(Parse({"--look", "strip.png", "--scene", "tree", "--fps", "10"}, &look), ParseResult::kRun);
+  EXPECT_EQ(look.output, Output::kLook);
+  EXPECT_EQ(look.out, "strip.png");
   ASSERT_EQ(Parse({"--bench-json", "b.json"}, &bench), ParseResult::kRun);
   EXPECT_TRUE(bench.bench);
   EXPECT_EQ(bench.output, Output::kNone);
@@ -172,6 +175,10 @@ TEST(CaptureOptions, ContradictionsAndMissingValuesAreRefused) {
       {"--sheet", "s.png", "--tile-width", "100"},
       {"--sheet", "s.png", "--tile-width", "32"},
       {"--sheet", "s.png", "--every", "0.1", "--tile-width", "1024"},  // a picture too large
+      {"--look", "l.jpg"},                           // the strip plot is a PNG
+      {"--look", "l.png", "--sheet", "s.png"},       // one output
+      {"--look", "l.png", "--frame", "1:00"},
+      {"--look", "l.png", "--jobs", "2"},
       {"--out", "d", "--every", "5"},                // shapes no sheet
       {"--out", "d", "--tile-width", "128"},
   };

@@ -66,6 +66,7 @@ struct Given {
   bool to = false;
   bool out = false;
   bool sheet = false;
+  bool look = false;
   bool sheetShape = false;  // --every or --tile-width
 };
 
@@ -85,7 +86,7 @@ bool ApplyScene(Options* o, Given given, std::string* error) {
 
 // A sheet is one picture of frames picked across the section, each a whole frame or more apart.
 bool CheckSheet(const Options& o, Given given, std::string* error) {
-  if (given.out && given.sheet) return Fail(error, "--sheet and --out both name the output; give one");
+  if (given.out + given.sheet + given.look > 1) return Fail(error, "--out, --sheet and --look each name the output; give one");
   if (o.output != Output::kSheet) {
     if (given.sheetShape) return Fail(error, "--every and --tile-width shape a sheet; add --sheet FILE.png");
     return true;
@@ -105,6 +106,16 @@ bool CheckSheet(const Options& o, Given given, std::string* error) {
   return true;
 }
 
+// The look report measures every frame of the section in one process.
+bool CheckLook(const Options& o, std::string* error) {
+  if (o.output != Output::kLook) return true;
+  if (!EndsWith(o.out, ".png")) return Fail(error, "--look needs a FILE.png for its strip plot");
+  if (o.singleFrame) return Fail(error, "--look measures frames across the section; drop --frame, or give --to");
+  if (!o.audio.empty()) return Fail(error, "--look writes one picture; drop --audio");
+  if (o.jobs > 1) return Fail(error, "--look is made by one process; drop --jobs");
+  return true;
+}
+
 // Everything that is wrong only in combination, after all options are read.
 bool CheckCombination(Options* o, Given given, std::string* error) {
   if (o->singleFrame && given.to) return Fail(error, "--frame and --to both end the section; give one");
@@ -121,21 +132,21 @@ bool CheckCombination(Options* o, Given given, std::string* error) {
     return Fail(error, "--bench writes no files; drop --out and --audio");
   if (o->bench && o->jobs > 1) return Fail(error, "--bench times one process; drop --jobs");
   if (o->quickStart && o->jobs > 1) return Fail(error, "--quick-start pieces would not join up; drop --jobs");
-  if (!CheckSheet(*o, given, error)) return false;
+  if (!CheckSheet(*o, given, error) || !CheckLook(*o, error)) return false;
   if (o->singleFrame && o->output != Output::kPngFile) return Fail(error, "--frame needs --out FILE.png");
   if (!o->singleFrame && o->output == Output::kPngFile)
     return Fail(error, "--out FILE.png holds one frame; add --frame TIME, or give a directory");
   if (o->out.empty() && o->audio.empty() && !o->bench)
-    return Fail(error, "nothing to do: give --out, --sheet, --audio or --bench");
+    return Fail(error, "nothing to do: give --out, --sheet, --look, --audio or --bench");
   return true;
 }
 
 bool ApplyValue(const std::string& name, const std::string& value, Options* o, Given* given, std::string* error) {
   bool ok = true;
-  if (name == "--out" || name == "--sheet") {
+  if (name == "--out" || name == "--sheet" || name == "--look") {
     o->out = value;
-    o->output = name == "--out" ? OutputKindOf(value) : Output::kSheet;
-    (name == "--out" ? given->out : given->sheet) = true;
+    o->output = name == "--out" ? OutputKindOf(value) : name == "--sheet" ? Output::kSheet : Output::kLook;
+    (name == "--out" ? given->out : name == "--sheet" ? given->sheet : given->look) = true;
   } else if (name == "--every") {
     ok = MorlenGL::ReadCommandLineTime(value, &o->every, error);
     given->sheetShape = true;
@@ -181,6 +192,9 @@ std::string UsageText() {
          "  --every SECONDS   time between the sheet's frames, written as a TIME (default 10)\n"
          "  --tile-width N    pixels across each frame on the sheet: 1024, 512, 256 (default),\n"
          "                    128 or 64\n"
+         "  --look FILE.png   print per scene the share of frames that are pale (mean luma\n"
+         "                    above 170), clipped (30 % of pixels at 235 or more) and dark (mean\n"
+         "                    below 8), and write FILE.png, a strip of every frame's brightness\n"
          "  --from TIME       start of the section (default 0:00)\n"
          "  --to TIME         end of the section (default: the end of the show, 5:04)\n"
          "  --scene SCENE     the section SCENE plays (instead of --from and --to; with\n"
@@ -253,7 +267,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args, Options* o, std
     if (isSwitch) continue;
     static const char* const kValued[] = {"--out", "--frame", "--from", "--to", "--scene", "--fps",
                                           "--audio", "--bench-json", "--data", "--jobs",
-                                          "--sheet", "--every", "--tile-width"};
+                                          "--sheet", "--every", "--tile-width", "--look"};
     bool known = false;
     for (const char* v : kValued) known = known || name == v;
     if (!known) return Bad(error, "unknown option '" + name + "'");

@@ -21,6 +21,7 @@ enum class Output {
   kPngFile,       // --frame: only the frame at the end of the section
   kY4m,           // a path ending in .y4m, or "-" for standard output
   kSheet,         // --sheet FILE.png: chosen frames shrunk into one labelled grid
+  kLook,          // --look FILE.png: brightness figures per scene, and a strip plot of them
 };
 
 // Times are read as ordinary decimals (ReadCommandLineTime), not by the show's text rule.
