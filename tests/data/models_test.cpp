@@ -130,7 +130,8 @@ TEST_F(Models, CagesAreLatticesMappedBottomToTop) {
     }
     EXPECT_LT(lowV, 0.1f);
     EXPECT_GT(highV, 0.9f);
-    // Open: most rays from the centre pass between the struts; a closed shell would stop them all.
+    // Open: a good share of the rays from the centre pass between the struts; a closed shell would
+    // stop them all.
     float centreX = std::string(name) == "treeballcage.3ds" ? 590.0f : 0.0f;
     int blocked = 0, rays = 400;
     for (int k = 0; k < rays; ++k) {
@@ -138,8 +139,13 @@ TEST_F(Models, CagesAreLatticesMappedBottomToTop) {
       const float origin[3] = {centreX, 0, 0}, dir[3] = {r * std::cos(a), z, r * std::sin(a)};
       blocked += HitsAnyFace(m, origin, dir);
     }
-    EXPECT_LT(blocked, rays / 2);
+    EXPECT_LT(blocked, rays * 3 / 4);
     EXPECT_GT(blocked, rays / 50);  // but there is a frame
+    // The tree's cage stands between the eye and the planet when it turns to light: it must cut
+    // the glowing disc into shafts.
+    if (centreX != 0) {
+      EXPECT_GT(blocked, rays * 2 / 5) << blocked;
+    }
   }
 }
 

@@ -96,8 +96,9 @@ bool StoneMaps(const FileSink& sink) {
   f.Build(Ashlar);
   Image colour = ColourFrom(f, [](float h, float u, float v) {
     float block = Noise2(std::floor(u * 4 + (int(v * 8) % 2 ? 0.5f : 0.0f)) * 3.1f, std::floor(v * 8) * 5.7f, 0, 902);
-    Rgb sand = Lerp({0.62f, 0.50f, 0.36f}, {0.80f, 0.70f, 0.54f}, block);
-    return h < 0.2f ? Rgb{0.18f, 0.15f, 0.12f} : Scale(sand, 0.7f + 0.35f * h);
+    // Dark stone: the cave scenes add this picture to itself twice more (rays and glow).
+    Rgb sand = Lerp({0.23f, 0.19f, 0.14f}, {0.32f, 0.27f, 0.21f}, block);
+    return h < 0.2f ? Rgb{0.06f, 0.05f, 0.04f} : Scale(sand, 0.7f + 0.35f * h);
   });
   Image spec = ColourFrom(f, [](float h, float u, float v) {
     float s = h < 0.2f ? 0.05f : 0.25f + 0.4f * Detail(u, v, 32, 903);
@@ -203,25 +204,30 @@ bool Greys(const FileSink& sink) {
     float g = SmoothStep(0.2f, 0.8f, h);
     return Rgb{g, g, g};
   });
-  // Marble: pale with soft grey veins; also the cave scenes' closing full-screen picture.
+  // Dark marble with bright veins: the meteor's specular map, so only the veins shine, and the
+  // cave scenes' closing full-screen picture, which must stay a picture under their glow.
   HeightField marble(512, 512);
   marble.Build([](float u, float v) {
     float turb = Fbm2(u * 5, v * 5, 5, 5, 1402);
     return std::fabs(std::sin(2 * kPi * (u * 2 + v) + turb * 9));
   });
   Image spec = ColourFrom(marble, [](float h, float u, float v) {
-    float g = 0.62f + 0.36f * SmoothStep(0.0f, 0.5f, h) + 0.04f * Detail(u, v, 32, 1403);
-    return Rgb{g * 0.98f, g, g};
+    float vein = SmoothStep(0.16f, 0.0f, h);
+    float g = 0.05f + 0.07f * Detail(u, v, 32, 1403) + 0.78f * vein * vein;
+    return Rgb{g * 0.96f, g * 0.98f, g};
   });
-  // The white of every flash and fade: nearly white, faintly warm in the middle.
+  // The picture every flash and fade shows: a warm glow in the middle of a dusk-blue field,
+  // bright enough to read as light, dark enough at the edges that a full flash is no white-out.
+  // No texel is pure black, which the picture loader would make see-through.
   HeightField flash(256, 256);
   flash.Build([](float u, float v) { return std::hypot(u - 0.5f, v - 0.5f); });
-  Image white = ColourFrom(flash, [](float r, float, float) {
-    float g = 1 - 0.05f * r;
-    return Rgb{1.0f, g, g * 0.99f};
+  Ramp glow{{{0.0f, {0.98f, 0.86f, 0.62f}}, {0.16f, {0.78f, 0.52f, 0.42f}}, {0.36f, {0.30f, 0.20f, 0.34f}},
+             {0.72f, {0.06f, 0.06f, 0.16f}}}};
+  Image flashPicture = ColourFrom(flash, [&](float r, float u, float v) {
+    return Scale(glow(r), 0.92f + 0.16f * Detail(u, v, 8, 1404));
   });
   return Jpeg(sink, "height2.jpg", heightImage) && Jpeg(sink, "specularmap.jpg", spec) &&
-         Jpeg(sink, "specular.jpg", white);
+         Jpeg(sink, "specular.jpg", flashPicture);
 }
 
 bool Environment(const FileSink& sink) {
@@ -241,9 +247,10 @@ bool Environment(const FileSink& sink) {
 bool Sprites(const FileSink& sink) {
   HeightField band(1024, 256);
   band.Build([](float u, float v) {
+    // Wide and bright: the tree scene adds this ring to a dark sky, at 0.3 once the sky has sunk.
     float streak = Fbm2(u * 6, v * 10, 6, 5, 1601);  // long along the ring, narrow across it
     float across = std::sin(kPi * v);
-    return Clamp01((streak - 0.35f) * 2.2f) * across * across;
+    return Clamp01((0.25f + (streak - 0.3f) * 2.2f) * across);
   });
   Image ring = ColourFrom(band, [](float h, float u, float) {
     if (h < 0.04f) return Rgb{0, 0, 0};

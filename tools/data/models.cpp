@@ -107,7 +107,7 @@ static Model PlanetCage() {
   return m;
 }
 
-// Geodesic wire frame: the edges of a twice-subdivided icosahedron, as thin struts.
+// Geodesic wire frame: the edges of a subdivided icosahedron, as struts.
 static std::vector<std::pair<V3, V3>> GeodesicEdges(int subdivisions) {
   const float g = 1.618034f;
   std::vector<V3> v = {{-1, g, 0}, {1, g, 0}, {-1, -g, 0}, {1, -g, 0}, {0, -1, g}, {0, 1, g},
@@ -143,10 +143,12 @@ static std::vector<std::pair<V3, V3>> GeodesicEdges(int subdivisions) {
 // Flat struts along the chords of a geodesic frame, each facing out with four vertices of its own:
 // all normals of a strut agree, so the shatter program, which pushes every vertex by its normal,
 // flings each strut away whole instead of smearing it into a sheet.
+// Dense enough to cover about half the planet: when the planet turns to light, the rays spread
+// what shows between the struts, so the cage cuts the glowing disc into shafts, not a white-out.
 static Model TreeBallCage() {
   const V3 centre{590, 0, 0};  // the scene moves the cage by -59 after scale 0.1
-  const float r = 230, halfWidth = 2.5f;
-  const std::vector<std::pair<V3, V3>> edges = GeodesicEdges(2);
+  const float r = 230, halfWidth = 3.0f;
+  const std::vector<std::pair<V3, V3>> edges = GeodesicEdges(3);
   float top = 0;
   for (const auto& e : edges) top = std::max({top, std::fabs(e.first.y) * r, std::fabs(e.second.y) * r});
   Model m{"cage", "", {}};

@@ -85,6 +85,17 @@ void Vignette(Canvas& c, float depth, float opacity) {
   }
 }
 
+// A cool haze that thickens towards the corners, like light caught in a lens. The tree scene's
+// sky sinks to a tenth of full and this overlay is over it all the time, so the haze is what keeps
+// its last half minute from going black behind the feathers.
+void EdgeHaze(Canvas& c, Rgb colour, float opacity) {
+  c.ForEach([&](int x, int y, float* p) {
+    float ex = (float(x) + 0.5f) / float(c.width) * 2 - 1, ey = (float(y) + 0.5f) / float(c.height) * 2 - 1;
+    float a = opacity * SmoothStep(0.6f, 1.35f, std::hypot(ex, ey));
+    SetTexel(p, colour, a);
+  });
+}
+
 bool Frames(const FileSink& sink, Typesetter& ts) {
   const Rgb pale{0.9f, 0.95f, 1.0f};
   Canvas og1 = Clear(kScreenW, kScreenH);
@@ -98,6 +109,7 @@ bool Frames(const FileSink& sink, Typesetter& ts) {
   PaintText(og2, ts, Style(Face::kSansLight, 30, Align::kLeft, 10), 52, 72, "BENEATH THE SURFACE", kSoft);
   PaintText(og2, ts, Style(Face::kSansBold, 18, Align::kLeft, 6), 54, 100, "TOLVANE  /  CHAPTER IV", kSoft);
   Canvas og3 = Clear(kScreenW, kScreenH);
+  EdgeHaze(og3, {0.50f, 0.58f, 0.85f}, 0.3f);
   Brackets(og3, 24, 36, pale, 0.7f);
   PaintText(og3, ts, Style(Face::kSansBold, 40, Align::kLeft, 12), 48, 80, kProgram, kWhiteGlow);
   Rule(og3, 48, 330, 96, pale, 0.7f);

@@ -32,12 +32,16 @@ Canvas Sky(const Ramp& height, const Ramp& cloudColour, uint32_t seed, float sta
 bool Skies(const FileSink& sink) {
   Canvas night = Sky({{{0.0f, {0.01f, 0.02f, 0.08f}}, {0.5f, {0.04f, 0.08f, 0.22f}}, {1.0f, {0.01f, 0.02f, 0.06f}}}},
                      {{{0.4f, {0.10f, 0.20f, 0.45f}}, {1.0f, {0.45f, 0.70f, 0.95f}}}}, 1901, 0.004f);
-  // The metaball scene sees this sky at full strength and adds a blurred copy of its whole picture
-  // as glow, then grades it black where the sum is darkest or brightest: the horizon band and the
-  // clouds end a little above that threshold, the rest of the sky below it.
-  Canvas dawn = Sky({{{0.0f, {0.07f, 0.10f, 0.25f}}, {0.42f, {0.43f, 0.32f, 0.41f}}, {0.5f, {0.70f, 0.49f, 0.28f}},
-                      {0.6f, {0.39f, 0.21f, 0.15f}}, {1.0f, {0.07f, 0.04f, 0.07f}}}},
-                    {{{0.4f, {0.60f, 0.43f, 0.39f}}, {1.0f, {0.70f, 0.64f, 0.57f}}}}, 1902, 0.001f);
+  // The metaball scene sees this sky at full strength, adds a blurred copy of its whole picture
+  // as glow and god rays over it, and at its end grades it white where the sum lies between a
+  // fifth and four fifths of full and black elsewhere. So the night and the smoky clouds are kept
+  // under a tenth and only a narrow horizon band and the clouds' crests near a third: doubled,
+  // they grade to a white horizon and crests on black, not a white sheet.
+  Canvas dawn = Sky({{{0.0f, {0.02f, 0.03f, 0.09f}}, {0.40f, {0.04f, 0.04f, 0.10f}}, {0.46f, {0.22f, 0.15f, 0.20f}},
+                      {0.5f, {0.38f, 0.27f, 0.16f}}, {0.54f, {0.22f, 0.12f, 0.09f}}, {0.60f, {0.04f, 0.03f, 0.04f}},
+                      {1.0f, {0.02f, 0.01f, 0.02f}}}},
+                    {{{0.4f, {0.05f, 0.04f, 0.06f}}, {0.7f, {0.09f, 0.07f, 0.09f}}, {1.0f, {0.34f, 0.30f, 0.28f}}}}, 1902,
+                    0.001f);
   Canvas crimson = Sky({{{0.0f, {0.06f, 0.01f, 0.04f}}, {0.5f, {0.25f, 0.03f, 0.12f}}, {1.0f, {0.05f, 0.01f, 0.06f}}}},
                        {{{0.4f, {0.45f, 0.08f, 0.25f}}, {1.0f, {0.95f, 0.45f, 0.55f}}}}, 1903, 0.003f);
   return SavePng(sink, "skybox.png", night, 3) && SavePng(sink, "skybox_bonjour.png", dawn, 3) &&
