@@ -168,7 +168,7 @@ TEST_F(AbstractIIRender, AtFiveSecondsBallsRoomWaterGodRaysAndCubeMaps) {
   const double wall = SurfaceDistance(scene.targetS, camera, 60, 700);
   EXPECT_GT(wall, 5);
   EXPECT_LT(wall, 25);
-  EXPECT_GT(sharp.Luma(60, 700), 20);
+  EXPECT_GT(sharp.Luma(60, 700), 8);
   // God-ray source: a white sphere with the balls black before it.
   const Pixels rays = ReadTarget(scene.targetG);
   EXPECT_GT(ShareAbove(rays, 0, 0, 1024, 768, 240), 0.005);
@@ -180,12 +180,12 @@ TEST_F(AbstractIIRender, AtFiveSecondsBallsRoomWaterGodRaysAndCubeMaps) {
   const Pixels up = ReadCubeFace(scene.waterCube, 1);
   for (int face : {3, 4, 5}) EXPECT_TRUE(ReadCubeFace(scene.waterCube, face).rgba == up.rgba) << face;
   EXPECT_FALSE(ReadCubeFace(scene.waterCube, 2).rgba == up.rgba);
-  EXPECT_GT(ShareAbove(up, 192, 192, 320, 320, 20), 0.2);
-  EXPECT_GT(ShareAbove(up, 0, 0, 512, 64, 20), 0.2);
+  EXPECT_GT(ShareAbove(up, 192, 192, 320, 320, 8), 0.2);
+  EXPECT_GT(ShareAbove(up, 0, 0, 512, 64, 8), 0.2);
   // The balls' cube: every face looks from the centre far along -z; +y and -y upright, the four
   // others upside down.
   const Pixels upright = ReadCubeFace(scene.envCube, 3);
-  EXPECT_GT(ShareAbove(upright, 0, 0, 1024, 1024, 20), 0.3);
+  EXPECT_GT(ShareAbove(upright, 0, 0, 1024, 1024, 8), 0.3);
   for (int face : {0, 1, 2, 4, 5}) {
     const Pixels p = ReadCubeFace(scene.envCube, face);
     const bool turned = face != 2;
@@ -242,7 +242,7 @@ TEST_F(AbstractIIRender, PreparedGeometryDrawsWhatTheDirectCallsDrew) {
 }
 
 // 13 s: the water has passed the eye and is seen from below; the balls refract from now on.
-// Just before 32 s: the white flash at its peak.
+// Just before 32 s: the flash at its peak, its picture over the whole window.
 TEST_F(AbstractIIRender, WaterAboveTheEyeAfterTwelveSecondsAndTheFlashAt32) {
   ASSERT_TRUE(run);
   run->DrawAt(1300);
@@ -257,14 +257,13 @@ TEST_F(AbstractIIRender, WaterAboveTheEyeAfterTwelveSecondsAndTheFlashAt32) {
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   EXPECT_EQ(run->scene->state.flashGate, 1.0f);
   const Pixels window = ReadWindow();
-  int darkest = 255;
-  for (int y = 16; y < 768; y += 64)
-    for (int x = 16; x < 1024; x += 64) darkest = std::min(darkest, window.Luma(x, y));
-  EXPECT_GE(darkest, 235);
+  EXPECT_GT(window.Luma(512, 384), 200);  // the glow in its middle...
+  for (int x : {16, 1008})
+    for (int y : {16, 752}) EXPECT_LT(window.Luma(x, y), 60);  // ...dusk at its corners, over any scene
 }
 
 // 45 s on: the black spiral winds out of the balls; by 63.75 s the picture is black and white,
-// the textured ball white in the middle.
+// the textured ball, refracting the dark sky, black in the middle.
 TEST_F(AbstractIIRender, SpiralFrom45SecondsAndBlackAndWhiteAtTheEnd) {
   ASSERT_TRUE(run);
   run->DrawAt(4500);
@@ -307,7 +306,7 @@ TEST_F(AbstractIIRender, SpiralFrom45SecondsAndBlackAndWhiteAtTheEnd) {
   EXPECT_GT(black, n / 10);
   EXPECT_GT(white, n / 10);
   EXPECT_GT(black + white, n * 95 / 100);
-  EXPECT_GT(window.Luma(512, 384), 225);
+  EXPECT_LT(window.Luma(512, 384), 30);
 }
 
 // Without a data folder every file is reported once and every pass still draws.

@@ -247,10 +247,10 @@ bool Environment(const FileSink& sink) {
 bool Sprites(const FileSink& sink) {
   HeightField band(1024, 256);
   band.Build([](float u, float v) {
-    // Wide and bright: the tree scene adds this ring to a dark sky, at 0.3 once the sky has sunk.
+    // Bright: the tree scene adds this ring to a dark sky, at 0.3 once the sky has sunk.
     float streak = Fbm2(u * 6, v * 10, 6, 5, 1601);  // long along the ring, narrow across it
     float across = std::sin(kPi * v);
-    return Clamp01((0.25f + (streak - 0.3f) * 2.2f) * across);
+    return Clamp01((0.25f + (streak - 0.3f) * 2.2f) * across * across);
   });
   Image ring = ColourFrom(band, [](float h, float u, float) {
     if (h < 0.04f) return Rgb{0, 0, 0};
