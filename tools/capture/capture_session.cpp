@@ -100,7 +100,7 @@ bool CaptureSession::PrepareOutput() {
     case Output::kPngDirectory: sink_ = CreatePngDirectorySink(options_.out, &error); break;
     case Output::kPngFile: sink_ = CreatePngFileSink(options_.out, section_.Count() - 1, &error); break;
     case Output::kY4m: sink_ = CreateY4mSink(options_.out, kFrameWidth, kFrameHeight, options_.fps, &error); break;
-    case Output::kLook: sink_ = CreateLookSink(options_.out); break;
+    case Output::kLook: sink_ = CreateLookSink(options_.out, &error); break;
     case Output::kSheet: {
       std::vector<int64_t> indices;
       for (int64_t pick : picks_) indices.push_back(pick - section_.first);

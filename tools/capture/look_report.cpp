@@ -52,6 +52,7 @@ std::string TallyLine(const Tally& t) {
 class LookSink final : public FrameSink {
  public:
   explicit LookSink(std::string path) : path_(std::move(path)) {}
+  bool Open(std::string* error) { return file_.Open(path_, error); }
   bool Wants(int64_t) const override { return true; }
   bool AddLoading(const Frame&, std::string*) override { return true; }
   bool Add(const Frame& f, std::string*) override {
@@ -59,17 +60,22 @@ class LookSink final : public FrameSink {
     return true;
   }
   bool Finish(std::string* error) override {
+    // No frame, no figures: the run's own line says why, and no empty strip is left behind.
+    if (looks_.empty()) return true;
     fputs(FormatLookReport(looks_).c_str(), stdout);
     fflush(stdout);
     int width = 0, height = 0;
     std::vector<uint8_t> strip = DrawLookStrip(looks_, &width, &height);
-    return looks_.empty() || WritePng(path_, strip.data(), width, height, error);
+    written_ = WritePng(&file_, strip.data(), width, height, error);
+    return written_;
   }
-  std::string Describe(int64_t) const override { return path_; }
+  std::string Describe(int64_t) const override { return written_ ? path_ : ""; }
 
  private:
   std::string path_;
   std::vector<FrameLook> looks_;
+  OutputFile file_;  // created with the sink, removed unless the strip is written
+  bool written_ = false;
 };
 
 }  // namespace
@@ -152,6 +158,10 @@ std::vector<uint8_t> DrawLookStrip(const std::vector<FrameLook>& looks, int* wid
   return rgba;
 }
 
-std::unique_ptr<FrameSink> CreateLookSink(const std::string& path) { return std::make_unique<LookSink>(path); }
+std::unique_ptr<FrameSink> CreateLookSink(const std::string& path, std::string* error) {
+  auto sink = std::make_unique<LookSink>(path);
+  if (!sink->Open(error)) return nullptr;
+  return sink;
+}
 
 }  // namespace capture

@@ -38,7 +38,7 @@ std::string FormatLookReport(const std::vector<FrameLook>& looks);
 std::vector<uint8_t> DrawLookStrip(const std::vector<FrameLook>& looks, int* width, int* height);
 
 // Measures every frame; at the end prints the report on standard output and writes the strip
-// to `path`.
-std::unique_ptr<FrameSink> CreateLookSink(const std::string& path);
+// to `path`, which is created at once (null and *error when it cannot be).
+std::unique_ptr<FrameSink> CreateLookSink(const std::string& path, std::string* error);
 
 }  // namespace capture
