@@ -1,15 +1,12 @@
-// audio_device.cpp -- stream table, SDL2 output with a mixing callback, and the silent counter-driven fallback.
+// audio_device.cpp -- stream table, the mixer the output device calls, and the silent counter-driven fallback.
 #include "platform/audio_device.h"
 
-#include <SDL.h>
-#include <alsa/asoundlib.h>
-
 #include <algorithm>
-#include <cstdarg>
 #include <cmath>
 #include <cstring>
 #include <memory>
 
+#include "platform/audio_output.h"
 #include "platform/counter.h"
 #include "platform/diagnostics.h"
 
@@ -17,7 +14,7 @@ namespace plat {
 
 namespace {
 
-// One file, decoded as it is read, and how it plays. With a device the mixer (SDL's thread) advances
+// One file, decoded as it is read, and how it plays. With a device the mixer (the device's thread) advances
 // `position`; without one, `position` holds where the stream stood at `counterStart`.
 struct Stream {
   AudioStream handle = 0;
@@ -31,26 +28,25 @@ struct Stream {
 struct AudioState {
   bool opened = false;
   bool forceSilent = false;
-  SDL_AudioDeviceID device = 0;  // 0: silent output
-  int deviceRate = 0;
+  int deviceRate = 0;  // 0: silent output
   AudioStream nextHandle = 1;
   std::vector<std::unique_ptr<Stream>> streams;
 };
 
-// Never destroyed: SDL's thread may still run the mixer while statics are torn down at exit.
+// Never destroyed: the device's thread may still run the mixer while statics are torn down at exit.
 AudioState& Audio() {
   static AudioState* state = new AudioState;
   return *state;
 }
 
-// The mixer runs under SDL's device lock; every call from the frame loop takes it too.
+// The mixer runs under the output's lock; every call from the frame loop takes it too.
 struct Guard {
-  SDL_AudioDeviceID device;
-  Guard() : device(Audio().device) {
-    if (device) SDL_LockAudioDevice(device);
+  bool locked;
+  Guard() : locked(Audio().deviceRate != 0) {
+    if (locked) OutputLock();
   }
   ~Guard() {
-    if (device) SDL_UnlockAudioDevice(device);
+    if (locked) OutputUnlock();
   }
 };
 
@@ -71,78 +67,27 @@ double SilentPosition(const Stream& s) {
   return s.loop && total > 0 ? std::fmod(p, total) : total;
 }
 
-double CurrentPosition(const Stream& s) { return Audio().device ? s.position : SilentPosition(s); }
+double CurrentPosition(const Stream& s) { return Audio().deviceRate ? s.position : SilentPosition(s); }
 
 // Folds the time played so far into `position`, so a change made now applies from now.
 void Settle(Stream& s) {
-  if (Audio().device) return;
+  if (Audio().deviceRate) return;
   s.position = SilentPosition(s);
   if (s.playing && !s.loop && s.position >= double(s.pcm.Frames())) s.playing = false;
   s.counterStart = CounterRead();
 }
 
-void MixCallback(void*, Uint8* bytes, int length) {
+void Mix(float* out, int frames, int rate) {
   AudioState& audio = Audio();
-  float* out = reinterpret_cast<float*>(bytes);
-  const int frames = length / int(2 * sizeof(float));
   std::fill(out, out + 2 * frames, 0.0f);
   for (auto& s : audio.streams) {
     if (!s->playing) continue;
     bool ended = false;
-    const double step = double(s->pcm.rate) / audio.deviceRate;
+    const double step = double(s->pcm.rate) / rate;
     s->position = MixInto(s->pcm, s->position, step, s->loop, out, frames, &ended);
     if (ended) s->playing = false;
   }
   for (int i = 0; i < 2 * frames; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
-}
-
-// SDL's "dummy" driver swallows the sound on wall time; "disk" still counts as a device (it writes the sound to a file).
-bool IsSilentDriver(const char* driver) { return driver && strcmp(driver, "dummy") == 0; }
-
-// libasound writes every failed step of finding a device to stderr (eight lines without a
-// sound card); our one line says what matters, so its text is kept for verbose runs only.
-void AlsaLibraryError(const char* file, int line, const char* function, int err, const char* fmt, ...) {
-  if (!IsVerbose()) return;
-  char text[1024];
-  va_list args;
-  va_start(args, fmt);
-  vsnprintf(text, sizeof text, fmt, args);
-  va_end(args);
-  if (err)
-    Detail("ALSA lib %s:%d:(%s) %s: %s", file, line, function, text, snd_strerror(err));
-  else
-    Detail("ALSA lib %s:%d:(%s) %s", file, line, function, text);
-}
-
-// Returns the opened device, or 0 after one line saying why the music stays silent.
-SDL_AudioDeviceID OpenDevice(int frequency, int* rate) {
-  snd_lib_error_set_handler(AlsaLibraryError);
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    Report("no audio device (%s): the music plays silently", SDL_GetError());
-    return 0;
-  }
-  const char* driver = SDL_GetCurrentAudioDriver();
-  if (IsSilentDriver(driver)) {
-    Report("no audio device (driver \"%s\"): the music plays silently", driver);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return 0;
-  }
-  SDL_AudioSpec want{};
-  want.freq = frequency > 0 ? frequency : 44100;
-  want.format = AUDIO_F32SYS;
-  want.channels = 2;
-  want.samples = 1024;
-  want.callback = MixCallback;
-  SDL_AudioSpec have{};
-  // No changes allowed: SDL converts to whatever the hardware takes.
-  SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-  if (!device) {
-    Report("no audio device (%s): the music plays silently", SDL_GetError());
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return 0;
-  }
-  *rate = have.freq;
-  return device;
 }
 
 }  // namespace
@@ -158,27 +103,21 @@ void AudioOpen(int frequency) {
     Detail("audio: silent output, play positions follow the counter");
     return;
   }
-  int rate = 0;
-  SDL_AudioDeviceID device = OpenDevice(frequency, &rate);
-  if (!device) return;
   for (auto& s : audio.streams) Settle(*s);  // streams made before carry on from where they are
-  audio.deviceRate = rate;
-  audio.device = device;
-  SDL_PauseAudioDevice(device, 0);
+  audio.deviceRate = OutputOpen(frequency, Mix);
 }
 
 void AudioClose() {
   AudioState& audio = Audio();
-  if (audio.device) {
-    SDL_CloseAudioDevice(audio.device);  // returns once the mixer has finished
-    audio.device = 0;
-    if (SDL_WasInit(SDL_INIT_AUDIO)) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (audio.deviceRate) {
+    OutputClose();  // returns once the mixer has finished
+    audio.deviceRate = 0;
   }
   audio.streams.clear();
   audio.opened = false;
 }
 
-bool AudioHasDevice() { return Audio().device != 0; }
+bool AudioHasDevice() { return Audio().deviceRate != 0; }
 void AudioForceSilent(bool on) { Audio().forceSilent = on; }
 
 // ---- streams ----

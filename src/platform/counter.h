@@ -7,6 +7,10 @@ namespace plat {
 int64_t CounterFrequency();  // counts per second
 int64_t CounterRead();
 
+// The operating system's own counter, whatever the above reads.
+int64_t SystemCounterFrequency();
+int64_t SystemCounterRead();
+
 // Tests and the capture tool drive time themselves: from here on every read returns
 // the virtual value, which only AdvanceVirtualCounter moves.
 void UseVirtualCounter(int64_t frequency = 1000000, int64_t start = 0);

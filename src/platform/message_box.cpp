@@ -1,7 +1,5 @@
-// message_box.cpp -- SDL message boxes, falling back to one stderr line when there is no display.
+// message_box.cpp -- the console message box: one stderr line, questions answered Yes.
 #include "platform/message_box.h"
-
-#include <SDL2/SDL.h>
 
 #include <string>
 
@@ -9,27 +7,14 @@
 
 namespace plat {
 
-namespace {
-
 bool IsQuestion(unsigned style) { return (style & 0x0F) == kMbYesNo; }
 
-// The texts carry Win32 line breaks; a diagnostics line has none.
 std::string OneLine(const char* text) {
   std::string line = text ? text : "";
   for (char& c : line)
     if (c == '\n' || c == '\r') c = ' ';
   return line;
 }
-
-uint32_t SdlIconFlags(unsigned style) {
-  switch (style & 0xF0) {
-    case kMbIconStop: return SDL_MESSAGEBOX_ERROR;
-    case kMbIconExclamation: return SDL_MESSAGEBOX_WARNING;
-    default: return SDL_MESSAGEBOX_INFORMATION;
-  }
-}
-
-}  // namespace
 
 int ConsoleMessageBox(const char* text, const char* caption, unsigned style, const char* detail) {
   const bool question = IsQuestion(style);
@@ -38,28 +23,6 @@ int ConsoleMessageBox(const char* text, const char* caption, unsigned style, con
   if (question) line += " [answered Yes]";
   Report("%s", line.c_str());
   return question ? kIdYes : kIdOk;
-}
-
-int ShowMessageBox(const char* text, const char* caption, unsigned style, const char* detail) {
-  if (!SDL_WasInit(SDL_INIT_VIDEO)) return ConsoleMessageBox(text, caption, style, detail);
-  const SDL_MessageBoxButtonData okButton[] = {
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kIdOk, "OK"}};
-  const SDL_MessageBoxButtonData yesNoButtons[] = {
-      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kIdNo, "No"},
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kIdYes, "Yes"}};
-  const bool question = IsQuestion(style);
-  SDL_MessageBoxData box{};
-  box.flags = SdlIconFlags(style);
-  box.title = caption;
-  box.message = text;
-  box.numbuttons = question ? 2 : 1;
-  box.buttons = question ? yesNoButtons : okButton;
-  int answer = -1;
-  if (SDL_ShowMessageBox(&box, &answer) != 0) return ConsoleMessageBox(text, caption, style, detail);
-  if (detail && *detail) Report("%s", OneLine(detail).c_str());
-  // Closed by the window manager without a button: take the console's answer.
-  if (answer < 0) return question ? kIdYes : kIdOk;
-  return answer;
 }
 
 }  // namespace plat

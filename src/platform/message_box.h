@@ -1,5 +1,6 @@
 // message_box.h -- message boxes with Win32's styles and answers: a dialog where a display exists, else stderr.
 #pragma once
+#include <string>
 
 namespace plat {
 
@@ -13,6 +14,10 @@ enum MessageBoxStyle : unsigned {
 };
 
 enum MessageBoxResult : int { kIdOk = 1, kIdYes = 6, kIdNo = 7 };
+
+bool IsQuestion(unsigned style);
+// The texts carry Win32 line breaks; a diagnostics line has none.
+std::string OneLine(const char* text);
 
 // Caption, text and the technical detail (may be null) on one diagnostics line. A question
 // is answered Yes: every question the show asks is worded so that Yes carries on.

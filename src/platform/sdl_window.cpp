@@ -315,6 +315,6 @@ class SdlBackend final : public WindowBackend {
 
 }  // namespace
 
-std::unique_ptr<WindowBackend> CreateSdlBackend() { return std::make_unique<SdlBackend>(); }
+std::unique_ptr<WindowBackend> CreateScreenBackend() { return std::make_unique<SdlBackend>(); }
 
 }  // namespace plat

@@ -21,7 +21,7 @@ std::unique_ptr<WindowBackend> CreateWindowBackend(BackendKind kind) {
     case BackendKind::kHeadless: return CreateHeadlessBackend();
     case BackendKind::kSdl: break;
   }
-  return CreateSdlBackend();
+  return CreateScreenBackend();
 }
 
 bool BackendKindFromName(const std::string& name, BackendKind* kind) {

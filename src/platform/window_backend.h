@@ -1,4 +1,4 @@
-// window_backend.h -- the window and OpenGL context behind one small interface (SDL2, headless EGL, fake).
+// window_backend.h -- the window and OpenGL context behind one small interface (SDL2 or Win32/WGL, headless, fake).
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -48,7 +48,7 @@ struct WindowDesc {
   int bits = 32;  // colour bits of the pixel format
   bool fullscreen = false;  // open in the mode selected by SetFullscreen(true, ...)
   std::string title;
-  int samples = 0;  // a format from FindMultisampleFormat (its sample count); 0 for the plain format
+  int samples = 0;  // a format from FindMultisampleFormat (SDL: its sample count; WGL: its index); 0 for the plain one
 };
 
 // Which step of window creation failed; each has its own message in the window class.
@@ -109,10 +109,12 @@ class WindowBackend {
   virtual int MessageBox(const char* text, const char* caption, unsigned style, const char* detail);
 };
 
-// Headless: an EGL pbuffer of the window's size on a desktop compatibility context.
+// Headless: on Linux an EGL pbuffer of the window's size on a desktop compatibility context,
+// on Windows a window that is never shown; message boxes go to stderr.
 std::unique_ptr<WindowBackend> CreateHeadlessBackend();
-// SDL2: a real window with a compatibility context of version 2.1 or later.
-std::unique_ptr<WindowBackend> CreateSdlBackend();
+// A real window with a compatibility context of version 2.1 or later: SDL2 on Linux, Win32 and
+// WGL on Windows.
+std::unique_ptr<WindowBackend> CreateScreenBackend();
 
 enum class BackendKind { kSdl, kHeadless };
 std::unique_ptr<WindowBackend> CreateWindowBackend(BackendKind kind);

@@ -69,7 +69,7 @@ void cWindowsSystem::SetBackend(std::unique_ptr<plat::WindowBackend> backend) { 
 plat::WindowBackend* cWindowsSystem::Backend() { return &EnsureBackend(); }
 
 plat::WindowBackend& cWindowsSystem::EnsureBackend() {
-  if (!m_backend) m_backend = CreateSdlBackend();
+  if (!m_backend) m_backend = CreateScreenBackend();
   return *m_backend;
 }
 
