@@ -1,9 +1,6 @@
 // diagnostics.cpp -- stderr sink with a verbose switch, a capture hook for tests and one per thread for workers.
 #include "platform/diagnostics.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdarg>
 #include <cstdio>
 
@@ -50,15 +47,6 @@ void SetVerbose(bool on) { diag.verbose = on; }
 bool IsVerbose() { return diag.verbose; }
 void SetProgramName(const char* name) { diag.program = name; }
 const char* ProgramName() { return diag.program; }
-
-void ClaimStandardDescriptors() {
-  for (int fd = 0; fd <= 2; ++fd) {
-    if (fcntl(fd, F_GETFD) != -1) continue;
-    const int devNull = open("/dev/null", O_RDWR);
-    // open takes the lowest free number, which is fd itself; anything else is not ours to keep.
-    if (devNull >= 0 && devNull != fd) close(devNull);
-  }
-}
 
 void CaptureDiagnostics(std::vector<std::string>* lines) { diag.capture = lines; }
 void CaptureThreadDiagnostics(std::vector<std::string>* lines) { threadCapture = lines; }

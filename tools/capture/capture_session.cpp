@@ -11,11 +11,11 @@
 #include "platform/counter.h"
 #include "platform/crt_random.h"
 #include "platform/diagnostics.h"
+#include "platform/stop_signals.h"
 #include "show/demo_scene.h"
 #include "show/tolvane_app.h"
 #include "contact_sheet.h"
 #include "look_report.h"
-#include "stop_signals.h"
 #include "wav_writer.h"
 
 namespace capture {
@@ -67,7 +67,7 @@ CaptureSession::CaptureSession(const Options& options) : options_(options) {
 CaptureSession::~CaptureSession() = default;
 
 int CaptureSession::Run() {
-  StopSignals stopSignals;
+  plat::StopSignals stopSignals;
   plat::SetVerbose(options_.verbose);
   // Every capture runs the show from its beginning, so a section is the frames of a run from 0;
   // a quick start begins with the counter where such a run has it at the section.
@@ -165,7 +165,7 @@ void CaptureSession::BeforeSwap() {
     CaptureOrReplay();
   }
   // A stop comes between frames, so the files hold whole frames and the sound of just those.
-  if (StopSignals::Caught()) backend_->PostQuit(0);
+  if (plat::StopSignals::Caught()) backend_->PostQuit(0);
 }
 
 void CaptureSession::CaptureOrReplay() {
@@ -267,7 +267,7 @@ int CaptureSession::Finish(int showResult) {
   if (sink_ && !failed_ && !sink_->Finish(&error)) Fail(error);
   if (!failed_ && !options_.audio.empty() && !WriteAudio()) failed_ = true;
   if (options_.bench && !samples_.empty()) WriteBench();
-  const int stopSignal = StopSignals::Caught();
+  const int stopSignal = plat::StopSignals::Caught();
   if (stopSignal)
     plat::Report("%s%d after %lld frames of the section", kStopLinePrefix, stopSignal,
                  static_cast<long long>(framesDone_));

@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,6 +11,7 @@
 #include "capture_session.h"
 #include "parallel_capture.h"
 #include "platform/diagnostics.h"
+#include "platform/files.h"
 #include "show/show_start.h"
 
 namespace {
@@ -46,8 +46,8 @@ int main(int argc, char** argv) {
     plat::Report("%s; give --data the folder that holds data/", line.c_str());
     return 3;
   }
-  // A reader that goes away early (ffmpeg stopping) is a write error, not a signal death.
-  signal(SIGPIPE, SIG_IGN);
-  if (capture::RunsInPieces(options)) return capture::CaptureInPieces(options, "/proc/self/exe");
+  plat::IgnoreBrokenPipe();
+  plat::BinaryStandardOutput();
+  if (capture::RunsInPieces(options)) return capture::CaptureInPieces(options, plat::ThisProgram());
   return capture::CaptureSession(options).Run();
 }

@@ -1,12 +1,12 @@
 // output_file.cpp -- destinations opened up front, written in full across interruptions, removed when given up.
 #include "output_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "platform/files.h"
 
 namespace capture {
 
@@ -17,13 +17,6 @@ bool Fail(std::string* error, const std::string& name, const char* what) {
   return false;
 }
 
-// Removes a file given up on; through a link, or for a device, it can only be emptied.
-void Forget(const std::string& path) {
-  struct stat st;
-  if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && unlink(path.c_str()) == 0) return;
-  if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) (void)!truncate(path.c_str(), 0);
-}
-
 }  // namespace
 
 OutputFile::~OutputFile() { Discard(); }
@@ -31,7 +24,7 @@ OutputFile::~OutputFile() { Discard(); }
 bool OutputFile::Open(const std::string& path, std::string* error) {
   Discard();
   path_ = path;
-  fd_ = path == "-" ? 1 : open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  fd_ = path == "-" ? 1 : plat::CreateForWriting(path);
   return fd_ >= 0 || Fail(error, Name(), "cannot create");
 }
 
@@ -49,8 +42,7 @@ bool OutputFile::Write(const void* data, size_t size, std::string* error) {
 }
 
 void OutputFile::CutTo(uint64_t size) {
-  struct stat st;
-  if (fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) (void)!ftruncate(fd_, static_cast<off_t>(size));
+  if (fd_ >= 0) plat::CutFile(fd_, size);
 }
 
 bool OutputFile::Close(std::string* error) {
@@ -61,7 +53,7 @@ bool OutputFile::Close(std::string* error) {
   // A full disk or a lost server may only show here; the file is then given up like any failed write.
   if (close(fd) == 0) return true;
   Fail(error, Name(), "cannot write");
-  Forget(path_);
+  plat::ForgetFile(path_);
   return false;
 }
 
@@ -71,7 +63,7 @@ void OutputFile::Discard() {
   fd_ = -1;
   if (path_ == "-") return;
   close(fd);
-  Forget(path_);
+  plat::ForgetFile(path_);
 }
 
 std::string OutputFile::Name() const { return path_ == "-" ? "standard output" : path_; }

@@ -20,8 +20,8 @@
 #include "frame_sink.h"
 #include "piece_files.h"
 #include "platform/diagnostics.h"
+#include "platform/stop_signals.h"
 #include "section_pieces.h"
-#include "stop_signals.h"
 #include "show/demo_scene.h"
 #include "y4m_writer.h"
 
@@ -112,7 +112,7 @@ class PieceRun {
   std::set<std::string> said_;  // worker messages passed on, each once
   bool tty_ = false;
   WallClock::time_point start_, lastProgress_;
-  StopSignals stopSignals_;  // a stop ends the run after the pieces' files are removed
+  plat::StopSignals stopSignals_;  // a stop ends the run after the pieces' files are removed
 };
 
 PieceRun::PieceRun(const Options& options, std::string worker) : options_(options), worker_(std::move(worker)) {
@@ -137,11 +137,11 @@ int PieceRun::Run() {
   start_ = lastProgress_ = WallClock::now();
   if (!Prepare()) return 3;
   while (nextJoin_ < workers_.size()) {
-    while (running_ < options_.jobs && nextStart_ < workers_.size() && !StopSignals::Caught())
+    while (running_ < options_.jobs && nextStart_ < workers_.size() && !plat::StopSignals::Caught())
       if (!Start(workers_[nextStart_++])) return 3;
     int code = Watch();
     if (code == 0 && !JoinFinished()) code = 3;
-    if (const int signal = StopSignals::Caught()) return Stop(signal);
+    if (const int signal = plat::StopSignals::Caught()) return Stop(signal);
     if (IsStopCode(code)) return Stop(code - 128);
     if (code) return code;
   }
@@ -286,7 +286,7 @@ int PieceRun::Reap(Worker& w) {
   const bool exited = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   if (exited && w.framesMade == w.piece.frames.last + 1) return 0;
   // A piece stopped by a signal is the run's stop, told by the run.
-  if (StoppedInOrder(status) || StopSignals::Caught()) return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
+  if (StoppedInOrder(status) || plat::StopSignals::Caught()) return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
   ClearProgress();
   if (exited) {
     plat::Report("%s ended after frame %lld instead of %lld", Name(w).c_str(),
@@ -417,11 +417,6 @@ std::string PieceRun::Name(const Worker& w) const {
 }
 
 }  // namespace
-
-bool RunsInPieces(const Options& options) {
-  return options.jobs > 1 && !options.singleFrame && !options.bench &&
-         SplitAtScenes(SectionFrames(options.from, options.to, options.fps), options.fps).size() > 1;
-}
 
 int CaptureInPieces(const Options& options, const std::string& worker) {
   plat::SetVerbose(options.verbose);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "bench_report.h"
+#include "parallel_capture.h"
 #include "show/demo_scene.h"
 
 namespace capture {
@@ -37,6 +38,11 @@ std::vector<std::string> PieceArguments(const Options& o, const Piece& piece, co
 std::string DescribePiece(const Piece& piece, int fps) {
   return std::string(MorlenGL::kTimeline[piece.scene].name) + ", " + FormatTime(FrameTime(piece.frames.first, fps)) +
          " to " + FormatTime(FrameTime(piece.frames.last, fps));
+}
+
+bool RunsInPieces(const Options& options) {
+  return options.jobs > 1 && !options.singleFrame && !options.bench &&
+         SplitAtScenes(SectionFrames(options.from, options.to, options.fps), options.fps).size() > 1;
 }
 
 }  // namespace capture

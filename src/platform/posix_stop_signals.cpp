@@ -1,7 +1,9 @@
-// stop_signals.cpp -- the flag the two stop signals set.
-#include "stop_signals.h"
+// posix_stop_signals.cpp -- the flag SIGINT and SIGTERM set, through sigaction.
+#include <signal.h>
 
-namespace capture {
+#include "platform/stop_signals.h"
+
+namespace plat {
 
 namespace {
 
@@ -30,17 +32,21 @@ void Catch(int signal, struct sigaction* old) {
 
 }  // namespace
 
-StopSignals::StopSignals() {
+struct StopSignals::Saved {
+  struct sigaction oldInt = {}, oldTerm = {};
+};
+
+StopSignals::StopSignals() : saved_(std::make_unique<Saved>()) {
   g_stopSignal = 0;
-  Catch(SIGINT, &oldInt_);
-  Catch(SIGTERM, &oldTerm_);
+  Catch(SIGINT, &saved_->oldInt);
+  Catch(SIGTERM, &saved_->oldTerm);
 }
 
 StopSignals::~StopSignals() {
-  sigaction(SIGINT, &oldInt_, nullptr);
-  sigaction(SIGTERM, &oldTerm_, nullptr);
+  sigaction(SIGINT, &saved_->oldInt, nullptr);
+  sigaction(SIGTERM, &saved_->oldTerm, nullptr);
 }
 
 int StopSignals::Caught() { return g_stopSignal; }
 
-}  // namespace capture
+}  // namespace plat

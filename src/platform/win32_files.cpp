@@ -1,0 +1,44 @@
+// win32_files.cpp -- the tools' file and process calls on Windows, where the standard handles need no claiming.
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+#include "platform/diagnostics.h"
+#include "platform/files.h"
+
+namespace plat {
+
+int CreateForWriting(const std::string& path) {
+  return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+}
+
+void ForgetFile(const std::string& path) {
+  struct _stat st;
+  if (_stat(path.c_str(), &st) == 0 && (st.st_mode & _S_IFREG) && _unlink(path.c_str()) == 0) return;
+  const int fd = _open(path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
+  if (fd >= 0) _close(fd);
+}
+
+void CutFile(int fd, uint64_t size) {
+  struct _stat st;
+  if (_fstat(fd, &st) == 0 && (st.st_mode & _S_IFREG)) _chsize_s(fd, static_cast<long long>(size));
+}
+
+void BinaryStandardOutput() { _setmode(1, _O_BINARY); }
+void IgnoreBrokenPipe() {}
+
+std::string ThisProgram() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length == MAX_PATH) return {};
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(length), utf8.data(), bytes, nullptr, nullptr);
+  return utf8;
+}
+
+// Windows starts every process with valid (or null) standard handles; there is nothing to claim.
+void ClaimStandardDescriptors() {}
+
+}  // namespace plat
