@@ -2,7 +2,6 @@
 #include "platform/data_path.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "platform/files.h"
 
 namespace plat {
 
@@ -66,7 +67,7 @@ static std::string WhyNot(const struct stat& st, uint64_t limit) {
 }
 
 FILE* OpenDataFile(const std::string& path, uint64_t limit, std::string* why) {
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = OpenWithoutBlocking(path);
   if (fd < 0) {
     *why = errno == ENOENT ? "file not found" : strerror(errno);
     return nullptr;
@@ -75,7 +76,7 @@ FILE* OpenDataFile(const std::string& path, uint64_t limit, std::string* why) {
   *why = fstat(fd, &st) != 0 ? strerror(errno) : WhyNot(st, limit);
   FILE* file = nullptr;
   // Reads of a regular file never wait anyway; the flag goes so stdio sees an ordinary file.
-  if (why->empty() && fcntl(fd, F_SETFL, 0) == 0) file = fdopen(fd, "rb");
+  if (why->empty() && ReadsMayBlock(fd)) file = fdopen(fd, "rb");
   if (!file) {
     if (why->empty()) *why = strerror(errno);
     close(fd);

@@ -11,6 +11,9 @@ namespace plat {
 
 int CreateForWriting(const std::string& path) { return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); }
 
+int OpenWithoutBlocking(const std::string& path) { return open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); }
+bool ReadsMayBlock(int fd) { return fcntl(fd, F_SETFL, 0) == 0; }
+
 void ForgetFile(const std::string& path) {
   struct stat st;
   if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && unlink(path.c_str()) == 0) return;

@@ -13,6 +13,10 @@ int CreateForWriting(const std::string& path) {
   return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 }
 
+// Windows opens never wait on a writer.
+int OpenWithoutBlocking(const std::string& path) { return _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
+bool ReadsMayBlock(int) { return true; }
+
 void ForgetFile(const std::string& path) {
   struct _stat st;
   if (_stat(path.c_str(), &st) == 0 && (st.st_mode & _S_IFREG) && _unlink(path.c_str()) == 0) return;
