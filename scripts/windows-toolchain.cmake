@@ -1,0 +1,21 @@
+# windows-toolchain.cmake -- cross-builds for 64-bit Windows with Debian's MinGW-w64 (POSIX threads).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+# Libraries and headers come from the cross prefix only, never from the Linux system.
+if(DEFINED ENV{TOLVANE_WINDOWS_PREFIX})
+  set(CMAKE_FIND_ROOT_PATH $ENV{TOLVANE_WINDOWS_PREFIX} /usr/x86_64-w64-mingw32)
+else()
+  set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+endif()
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Tests run the executables under Wine.
+find_program(WINE64 NAMES wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+if(WINE64)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE64})
+endif()
