@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -106,6 +107,14 @@ long FirstDifference(const std::vector<float>& a, const std::vector<float>& b) {
   return -1;
 }
 
+// The current normal and the first two texture coordinates: what a draw leaves behind.
+std::array<float, 5> CurrentNormalAndTexCoord() {
+  float normal[4], texCoord[4];
+  glGetFloatv(GL_CURRENT_NORMAL, normal);
+  glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
+  return {normal[0], normal[1], normal[2], texCoord[0], texCoord[1]};
+}
+
 TEST(SphereMeshOnGl, SendsExactlyWhatGluSphereSends) {
   REQUIRE_GL();
   ASSERT_GE(epoxy_gl_version(), 30) << "transform feedback is needed to read back the vertices";
@@ -123,19 +132,14 @@ TEST(SphereMeshOnGl, SendsExactlyWhatGluSphereSends) {
     EXPECT_NE(mesh.buffer, 0u);
     EXPECT_EQ(FirstDifference(Received([&] { DrawSphereMesh(mesh); }), glu), -1) << "from the buffer";
     // Both leave the same current normal and texture coordinate behind.
-    float after[2][6];
+    std::array<float, 5> after[2];
     for (int way = 0; way < 2; ++way) {
       glNormal3f(7, 7, 7);
       glTexCoord2f(7, 7);
       Received([&] { way == 0 ? DrawSphereMesh(mesh) : gluSphere(quadric, c.radius, c.slices, c.stacks); });
-      float normal[4], texCoord[4];
-      glGetFloatv(GL_CURRENT_NORMAL, normal);
-      glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
-      std::memcpy(after[way], normal, sizeof(float) * 3);
-      std::memcpy(after[way] + 3, texCoord, sizeof(float) * 2);
-      after[way][5] = 0;
+      after[way] = CurrentNormalAndTexCoord();
     }
-    EXPECT_EQ(std::memcmp(after[0], after[1], sizeof(after[0])), 0);
+    EXPECT_EQ(after[0], after[1]);
     EXPECT_NE(after[0][0], 7.0f);
   }
   gluDeleteQuadric(quadric);
@@ -177,29 +181,22 @@ TEST(PatchMeshOnGl, SendsExactlyWhatTheEvaluatorSends) {
     glTexCoord2f(7, 7);
     VertexStrips mesh;
     ASSERT_TRUE(CapturePatchMesh(g.u, g.v, mesh));
-    float normal[4], texCoord[4];
-    glGetFloatv(GL_CURRENT_NORMAL, normal);
-    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
-    EXPECT_EQ(normal[0], 7.0f);
-    EXPECT_EQ(texCoord[1], 7.0f);
+    EXPECT_EQ(CurrentNormalAndTexCoord()[0], 7.0f);
+    EXPECT_EQ(CurrentNormalAndTexCoord()[4], 7.0f);
     GLint program = -1;
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     EXPECT_EQ(program, 0);
 
     const std::vector<float> evaluated = Received([&] { glEvalMesh2(GL_FILL, 0, g.u, 0, g.v); });
     ASSERT_EQ(evaluated.size(), static_cast<size_t>(g.u * g.v * 2 * 3 * 8));
-    float after[2][6];
+    std::array<float, 5> after[2];
     for (int way = 0; way < 2; ++way) {
       const std::vector<float> sent =
           Received([&] { way == 0 ? glEvalMesh2(GL_FILL, 0, g.u, 0, g.v) : DrawVertexStrips(mesh); });
       EXPECT_EQ(FirstDifference(sent, evaluated), -1) << way;
-      glGetFloatv(GL_CURRENT_NORMAL, normal);
-      glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
-      std::memcpy(after[way], normal, sizeof(float) * 3);
-      std::memcpy(after[way] + 3, texCoord, sizeof(float) * 2);
-      after[way][5] = 0;
+      after[way] = CurrentNormalAndTexCoord();
     }
-    EXPECT_EQ(std::memcmp(after[0], after[1], sizeof(after[0])), 0);
+    EXPECT_EQ(after[0], after[1]);
   }
   glDisable(GL_MAP2_VERTEX_3);
   glDisable(GL_MAP2_TEXTURE_COORD_2);
