@@ -1,7 +1,6 @@
 // decode_ahead.cpp -- a queue of picture files, worker threads that decode them, and the loaders' look-up.
 #include "assets/decode_ahead.h"
 
-#include <strings.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -101,11 +100,11 @@ void Work(DecodeAhead& ahead) {
 // The request as the texture loaders would make it for a file of the folder; false for files they do not decode.
 bool RequestFor(const std::string& folder, const std::string& name, int maxSize, DecodeRequest* request) {
   const size_t dot = name.rfind('.');
-  const char* extension = dot == std::string::npos ? "" : name.c_str() + dot;
+  const std::string extension = dot == std::string::npos ? "" : name.substr(dot);
   request->path = folder + "/" + name;
   request->maxSize = maxSize;
   request->png = NamesPng(name);
-  return request->png || strcasecmp(extension, ".jpg") == 0 || strcasecmp(extension, ".jpeg") == 0;
+  return request->png || plat::SameNameIgnoringCase(extension, ".jpg") || plat::SameNameIgnoringCase(extension, ".jpeg");
 }
 
 void PassOn(const std::vector<std::string>& lines) {

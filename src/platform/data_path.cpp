@@ -9,10 +9,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/files.h"
 
 namespace plat {
+
+bool SameNameIgnoringCase(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
 static bool Exists(const std::string& path) {
   struct stat st;
@@ -88,7 +91,9 @@ FILE* OpenDataFile(const std::string& path, uint64_t limit, std::string* why) {
 bool HoldsDataFiles(const std::string& folder, std::string* where) {
   const std::string resolved = ResolveDataPath(folder);
   char cwd[4096];
-  *where = resolved[0] == '/' || !getcwd(cwd, sizeof cwd) ? resolved : std::string(cwd) + "/" + resolved;
+  const std::filesystem::path given(resolved);
+  const bool rooted = given.has_root_name() || given.has_root_directory();
+  *where = rooted || !getcwd(cwd, sizeof cwd) ? resolved : std::string(cwd) + "/" + resolved;
   for (const std::string& name : ListFiles(resolved)) {
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos) continue;

@@ -23,6 +23,9 @@ FILE* OpenDataFile(const std::string& path, uint64_t limit, std::string* why);
 // .jpeg, .png or .mp3 in any case. *where receives the folder's absolute path, for a message.
 bool HoldsDataFiles(const std::string& folder, std::string* where);
 
+// Whether two names are the same letters without regard to case, as data names are matched.
+bool SameNameIgnoringCase(const std::string& a, const std::string& b);
+
 // The names of the plain files in `folder`, sorted; none when it cannot be read.
 std::vector<std::string> ListFiles(const std::string& folder);
 

@@ -14,6 +14,10 @@ int CreateForWriting(const std::string& path) { return open(path.c_str(), O_WRON
 int OpenWithoutBlocking(const std::string& path) { return open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); }
 bool ReadsMayBlock(int fd) { return fcntl(fd, F_SETFL, 0) == 0; }
 
+int64_t WriteSome(int fd, const void* data, size_t size) { return write(fd, data, size); }
+bool CloseFile(int fd) { return close(fd) == 0; }
+bool MayWriteInto(const std::string& folder) { return access(folder.c_str(), W_OK | X_OK) == 0; }
+
 void ForgetFile(const std::string& path) {
   struct stat st;
   if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && unlink(path.c_str()) == 0) return;
@@ -26,6 +30,7 @@ void CutFile(int fd, uint64_t size) {
 }
 
 void BinaryStandardOutput() {}
+bool StandardErrorIsTerminal() { return isatty(2); }
 void IgnoreBrokenPipe() { signal(SIGPIPE, SIG_IGN); }
 std::string ThisProgram() { return "/proc/self/exe"; }
 

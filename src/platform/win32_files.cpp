@@ -4,6 +4,8 @@
 #include <io.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 
@@ -16,6 +18,14 @@ int CreateForWriting(const std::string& path) {
 // Windows opens never wait on a writer.
 int OpenWithoutBlocking(const std::string& path) { return _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
 bool ReadsMayBlock(int) { return true; }
+
+int64_t WriteSome(int fd, const void* data, size_t size) {
+  // _write takes an unsigned int count: larger writes go out in pieces.
+  return _write(fd, data, static_cast<unsigned>(std::min<size_t>(size, 1u << 30)));
+}
+bool CloseFile(int fd) { return _close(fd) == 0; }
+// Windows has no search permission on folders; writing is what may be refused.
+bool MayWriteInto(const std::string& folder) { return _access(folder.c_str(), 2) == 0; }
 
 void ForgetFile(const std::string& path) {
   struct _stat st;
@@ -30,6 +40,7 @@ void CutFile(int fd, uint64_t size) {
 }
 
 void BinaryStandardOutput() { _setmode(1, _O_BINARY); }
+bool StandardErrorIsTerminal() { return _isatty(2); }
 void IgnoreBrokenPipe() {}
 
 std::string ThisProgram() {

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <utility>
 
 #include "bench_report.h"
@@ -243,8 +244,12 @@ std::string SummaryLine(const Options& o, int64_t firstFrame, int64_t frames, do
 }
 
 void AnchorOutputPaths(Options* o, const std::string& startDir) {
-  for (std::string* path : {&o->out, &o->audio, &o->benchJson})
-    if (!path->empty() && *path != "-" && (*path)[0] != '/') *path = startDir + "/" + *path;
+  for (std::string* path : {&o->out, &o->audio, &o->benchJson}) {
+    // The system says what is rooted: "/x" on Linux; "C:\x", "\x" and "/x" on Windows.
+    const std::filesystem::path given(*path);
+    if (!path->empty() && *path != "-" && !given.has_root_name() && !given.has_root_directory())
+      *path = startDir + "/" + *path;
+  }
 }
 
 ParseResult ParseArguments(const std::vector<std::string>& args, Options* o, std::string* error) {

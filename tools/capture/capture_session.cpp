@@ -1,8 +1,6 @@
 // capture_session.cpp -- the capture run: start-up values, the start shift, per-frame capture and the results.
 #include "capture_session.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -11,6 +9,7 @@
 #include "platform/counter.h"
 #include "platform/crt_random.h"
 #include "platform/diagnostics.h"
+#include "platform/files.h"
 #include "platform/stop_signals.h"
 #include "show/demo_scene.h"
 #include "show/tolvane_app.h"
@@ -230,7 +229,7 @@ void CaptureSession::ReportGlErrors(int32_t time) {
 
 void CaptureSession::ShowProgress() {
   if (options_.progressLines) return PrintProgressLine();
-  if (!isatty(2)) return;
+  if (!plat::StandardErrorIsTerminal()) return;
   WallClock::time_point now = WallClock::now();
   const bool done = frame_ > section_.last;
   if (!done && now - lastProgress_ < std::chrono::milliseconds(250)) return;

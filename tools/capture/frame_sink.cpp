@@ -1,13 +1,12 @@
 // frame_sink.cpp -- the three destinations of captured frames.
 #include "frame_sink.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
+#include "platform/files.h"
 #include "png_writer.h"
 #include "y4m_writer.h"
 
@@ -92,7 +91,7 @@ std::unique_ptr<FrameSink> CreatePngDirectorySink(const std::string& dir, std::s
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (!ec && !std::filesystem::is_directory(dir, ec)) ec = std::make_error_code(std::errc::not_a_directory);
-  if (!ec && access(dir.c_str(), W_OK | X_OK) != 0) ec = std::error_code(errno, std::generic_category());
+  if (!ec && !plat::MayWriteInto(dir)) ec = std::error_code(errno, std::generic_category());
   if (ec) {
     *error = dir + ": cannot create the frame directory: " + ec.message();
     return nullptr;

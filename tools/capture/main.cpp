@@ -1,9 +1,6 @@
 // main.cpp -- tolvane-capture: reads the command line, enters the data folder and runs the capture.
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -37,10 +34,11 @@ int main(int argc, char** argv) {
     case capture::ParseResult::kRun:
       break;
   }
-  char startDir[4096];
-  if (getcwd(startDir, sizeof startDir)) capture::AnchorOutputPaths(&options, startDir);
-  if (!options.dataDir.empty() && chdir(options.dataDir.c_str()) != 0)
-    return BadArguments("--data " + options.dataDir + ": " + strerror(errno));
+  std::error_code ec;
+  if (const std::filesystem::path startDir = std::filesystem::current_path(ec); !ec)
+    capture::AnchorOutputPaths(&options, startDir.string());
+  if (!options.dataDir.empty() && (std::filesystem::current_path(options.dataDir, ec), ec))
+    return BadArguments("--data " + options.dataDir + ": " + ec.message());
   // A wrong data folder would make a grey show and a page of missing files: one line instead.
   if (std::string line; !MorlenGL::FindShowData(&line)) {
     plat::Report("%s; give --data the folder that holds data/", line.c_str());

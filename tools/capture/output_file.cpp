@@ -1,8 +1,6 @@
 // output_file.cpp -- destinations opened up front, written in full across interruptions, removed when given up.
 #include "output_file.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -31,7 +29,7 @@ bool OutputFile::Open(const std::string& path, std::string* error) {
 bool OutputFile::Write(const void* data, size_t size, std::string* error) {
   const char* p = static_cast<const char*>(data);
   while (size > 0) {
-    const ssize_t n = write(fd_, p, size);
+    const int64_t n = plat::WriteSome(fd_, p, size);
     // The stop signals interrupt blocking calls; the frame being written still goes out whole.
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return Fail(error, Name(), "cannot write");
@@ -51,7 +49,7 @@ bool OutputFile::Close(std::string* error) {
   fd_ = -1;
   if (path_ == "-") return true;
   // A full disk or a lost server may only show here; the file is then given up like any failed write.
-  if (close(fd) == 0) return true;
+  if (plat::CloseFile(fd)) return true;
   Fail(error, Name(), "cannot write");
   plat::ForgetFile(path_);
   return false;
@@ -62,7 +60,7 @@ void OutputFile::Discard() {
   const int fd = fd_;
   fd_ = -1;
   if (path_ == "-") return;
-  close(fd);
+  plat::CloseFile(fd);
   plat::ForgetFile(path_);
 }
 
