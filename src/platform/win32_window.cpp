@@ -99,12 +99,23 @@ class Win32Backend final : public WindowBackend {
     Destroy();
     if (!Open(error)) return Fail(CreateStage::kWindow, error, error ? error->c_str() : "");
     const bool fullscreen = desc.fullscreen && !hidden_;
-    const RECT rect = OuterRect(desc.width, desc.height, fullscreen);
+    // A framed window is kept no taller than the screen and its frame, which would cut a
+    // capture's picture on a small screen: the never-shown one has no frame.
+    const bool frameless = fullscreen || hidden_;
+    const RECT rect = OuterRect(desc.width, desc.height, frameless);
     g_receiver = this;
-    window_ = CreateWindowExW(WindowExStyle(fullscreen), kClassName, Wide(desc.title).c_str(),
-                              WindowStyle(fullscreen) | (hidden_ ? 0 : WS_VISIBLE), 0, 0, rect.right - rect.left,
+    window_ = CreateWindowExW(WindowExStyle(frameless), kClassName, Wide(desc.title).c_str(),
+                              WindowStyle(frameless) | (hidden_ ? 0 : WS_VISIBLE), 0, 0, rect.right - rect.left,
                               rect.bottom - rect.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!window_) return Fail(CreateStage::kWindow, error, LastError("CreateWindowExW"));
+    // Outside the client area the back buffer holds no defined pixels, so a capture reading
+    // them would be wrong without a sign.
+    if (RECT client{}; hidden_ && (!GetClientRect(window_, &client) || client.right != desc.width ||
+                                   client.bottom != desc.height))
+      return Fail(CreateStage::kWindow, error,
+                  "the window's drawing area is " + std::to_string(client.right) + " x " +
+                      std::to_string(client.bottom) + ", not " + std::to_string(desc.width) + " x " +
+                      std::to_string(desc.height));
     if (fullscreen) ShowCursor(FALSE);
     dc_ = GetDC(window_);
     if (!dc_) return Fail(CreateStage::kDeviceContext, error, LastError("GetDC"));
