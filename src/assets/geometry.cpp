@@ -3,6 +3,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -15,23 +16,75 @@ namespace MorlenGL {
 
 // [SECTION] Emitters -------------------------------------------------------------------------------
 
-namespace {
+void ArrayEmitter::Begin(Primitive mode) {
+  if (!vertices_.empty() && (!merge || mode != mode_)) Flush();
+  mode_ = mode;
+  open_ = true;
+}
 
-class ImmediateModeEmitter : public GeometryEmitter {
- public:
-  void Begin(Primitive mode) override {
-    glBegin(mode == Primitive::Lines ? GL_LINES : mode == Primitive::Triangles ? GL_TRIANGLES : GL_QUADS);
+void ArrayEmitter::TexCoord(float s, float t) {
+  if (!hasTexCoord_ && !vertices_.empty()) {
+    // Vertices sent before the first coordinate took the current one.
+    GLfloat current[4];
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, current);
+    for (Attributes& v : vertices_) v.texCoord[0] = current[0], v.texCoord[1] = current[1];
   }
-  void TexCoord(float s, float t) override { glTexCoord2f(s, t); }
-  void Normal(float x, float y, float z) override { glNormal3f(x, y, z); }
-  void Vertex(float x, float y, float z) override { glVertex3f(x, y, z); }
-  void End() override { glEnd(); }
-};
+  hasTexCoord_ = true;
+  texCoord_[0] = s;
+  texCoord_[1] = t;
+}
 
-}  // namespace
+void ArrayEmitter::Normal(float x, float y, float z) {
+  if (!hasNormal_ && !vertices_.empty()) {
+    GLfloat current[3];
+    glGetFloatv(GL_CURRENT_NORMAL, current);
+    for (Attributes& v : vertices_) std::copy(current, current + 3, v.normal);
+  }
+  hasNormal_ = true;
+  normal_[0] = x;
+  normal_[1] = y;
+  normal_[2] = z;
+}
+
+void ArrayEmitter::Vertex(float x, float y, float z) {
+  if (!open_) return;
+  vertices_.push_back({{x, y, z}, {normal_[0], normal_[1], normal_[2]}, {texCoord_[0], texCoord_[1]}});
+}
+
+void ArrayEmitter::End() {
+  open_ = false;
+  if (!merge) Flush();
+}
+
+void ArrayEmitter::Flush() {
+  if (!vertices_.empty()) {
+    static const GLenum kModes[] = {GL_LINES, GL_TRIANGLES, GL_QUADS, GL_LINE_STRIP};
+    const GLsizei stride = sizeof(Attributes);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride, vertices_[0].position);
+    if (hasNormal_) {
+      glEnableClientState(GL_NORMAL_ARRAY);
+      glNormalPointer(GL_FLOAT, stride, vertices_[0].normal);
+    }
+    if (hasTexCoord_) {
+      glClientActiveTexture(GL_TEXTURE0);
+      glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+      glTexCoordPointer(2, GL_FLOAT, stride, vertices_[0].texCoord);
+    }
+    glDrawArrays(kModes[static_cast<int>(mode_)], 0, static_cast<GLsizei>(vertices_.size()));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    // Arrays leave the current attributes as they were; immediate mode leaves the last ones given.
+    if (hasNormal_) glNormal3fv(normal_);
+    if (hasTexCoord_) glTexCoord2fv(texCoord_);
+  }
+  vertices_.clear();
+  hasNormal_ = hasTexCoord_ = false;
+}
 
 GeometryEmitter& GlEmitter() {
-  static ImmediateModeEmitter emitter;
+  static ArrayEmitter emitter;
   return emitter;
 }
 
@@ -216,7 +269,7 @@ SphereVertex RingVertex(const AngleTable& around, const AngleTable& along, doubl
 
 }  // namespace
 
-SphereMesh BuildSphereMesh(float radius, int slices, int stacks) {
+SphereMesh BuildSphereMesh(double radius, int slices, int stacks) {
   SphereMesh mesh;
   if (slices < 2 || stacks < 1 || radius < 0) return mesh;
   mesh.slices = slices;
@@ -280,11 +333,12 @@ void DrawVertexStrips(const VertexStrips& strips) {
   glTexCoord4fv(texCoord);
 }
 
-VertexStrips PrepareIcosphere(int depth, float radius) {
-  RecordingEmitter recorder;
-  DrawIcosphere(depth, radius, recorder);
+namespace {
+
+// The first batch a generator sends, as one uploaded strip of its own primitive.
+VertexStrips PrepareRecorded(const RecordingEmitter& recorder, uint32_t mode) {
   VertexStrips strips;
-  strips.mode = GL_TRIANGLES;
+  strips.mode = mode;
   for (const RecordingEmitter::RecordedVertex& v : recorder.batches.front().vertices)
     strips.vertices.push_back({{v.position[0], v.position[1], v.position[2]},
                                {v.normal[0], v.normal[1], v.normal[2]},
@@ -293,6 +347,20 @@ VertexStrips PrepareIcosphere(int depth, float radius) {
   strips.count.push_back(static_cast<int32_t>(strips.vertices.size()));
   strips.buffer = UploadVertices(strips.vertices);
   return strips;
+}
+
+}  // namespace
+
+VertexStrips PrepareIcosphere(int depth, float radius) {
+  RecordingEmitter recorder;
+  DrawIcosphere(depth, radius, recorder);
+  return PrepareRecorded(recorder, GL_TRIANGLES);
+}
+
+VertexStrips PrepareCube() {
+  RecordingEmitter recorder;
+  DrawCube(recorder);
+  return PrepareRecorded(recorder, GL_QUADS);
 }
 
 void UploadSphereMesh(SphereMesh& mesh) {

@@ -7,7 +7,7 @@ namespace MorlenGL {
 
 // [SECTION] Emitters: where the vertices go ------------------------------------------------------
 
-enum class Primitive { Lines, Triangles, Quads };
+enum class Primitive { Lines, Triangles, Quads, LineStrip };
 
 // Receives geometry in immediate-mode order: texture coordinate and normal are current state,
 // Vertex takes a copy of both.
@@ -21,7 +21,39 @@ class GeometryEmitter {
   virtual void End() = 0;
 };
 
-// glBegin / glTexCoord2f / glNormal3f / glVertex3f / glEnd on the current context.
+// Sends each Begin/End batch to the current context as one draw from a vertex array: the same
+// vertices immediate mode would send, without a driver call per attribute (and without the buffer a
+// driver's immediate mode fills and throws away as it goes). Normals and texture coordinates not given
+// in a batch come from the current ones, and a batch leaves its last ones current, as immediate mode.
+// With `merge`, batches of one primitive kind are gathered until Flush and sent as one draw: for many
+// small batches with no state change between them.
+class ArrayEmitter : public GeometryEmitter {
+ public:
+  void Begin(Primitive mode) override;
+  void TexCoord(float s, float t) override;
+  void Normal(float x, float y, float z) override;
+  void Vertex(float x, float y, float z) override;  // dropped outside Begin/End
+  void End() override;
+  void Flush();  // sends what a merging emitter gathered
+
+  bool merge = false;
+
+ private:
+  struct Attributes {
+    float position[3];
+    float normal[3];
+    float texCoord[2];
+  };
+  Primitive mode_ = Primitive::Triangles;
+  std::vector<Attributes> vertices_;
+  float normal_[3] = {0, 0, 1};
+  float texCoord_[2] = {0, 0};
+  bool hasNormal_ = false;  // given in this batch; else the current normal holds
+  bool hasTexCoord_ = false;
+  bool open_ = false;
+};
+
+// The context's shared ArrayEmitter, sending every batch at its End.
 GeometryEmitter& GlEmitter();
 
 // Keeps every batch in memory, for tools and tests that inspect geometry without a context.
@@ -105,7 +137,7 @@ struct SphereMesh {
 // The sphere gluSphere draws for these arguments (its single-precision angle tables included, so the
 // values match to the bit). Fewer than 2 slices, fewer than 1 stack or a negative radius give an
 // empty mesh, as gluSphere draws nothing there.
-SphereMesh BuildSphereMesh(float radius, int slices, int stacks);
+SphereMesh BuildSphereMesh(double radius, int slices, int stacks);
 
 // Copies the vertices into a GL buffer once (needs a current context); drawing then reads them from
 // there. Without it the mesh is drawn from memory.
@@ -146,6 +178,8 @@ void DrawVertexStrips(const VertexStrips& strips);
 
 // DrawIcosphere's triangles as one strip of GL_TRIANGLES, uploaded (needs a current context).
 VertexStrips PrepareIcosphere(int depth, float radius);
+// DrawCube's faces as one strip of GL_QUADS, uploaded (needs a current context).
+VertexStrips PrepareCube();
 
 // [SECTION] Line pen ---------------------------------------------------------------------------------
 

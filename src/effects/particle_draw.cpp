@@ -13,11 +13,11 @@ namespace {
 
 // Every particle is placed the same way; only the shape drawn inside differs.
 template <typename Shape>
-void DrawPlaced(const Particle& p, Shape&& shape) {
+void DrawPlaced(const Particle& p, Shape&& draw) {
   glPushMatrix();
   glTranslatef(p.position.x, p.position.y, p.position.z);
   glRotatef(p.angle, p.axis.x, p.axis.y, p.axis.z);
-  shape();
+  draw();
   glPopMatrix();
 }
 
@@ -33,16 +33,19 @@ void cParticleSystem::DrawAll() {
   }
 }
 
+// The shapes are the same vertices DrawIcosphere and DrawCube send, uploaded at the first draw.
 void cParticleSystem::DrawParticle(Particle& p) {
-  DrawPlaced(p, [] { DrawIcosphere(1, 0.075f); });
+  if (shape.Empty()) shape = PrepareIcosphere(1, 0.075f);
+  DrawPlaced(p, [this] { DrawVertexStrips(shape); });
 }
 
 // The colour was set before this call, so a dying halo is still drawn once with its old alpha.
 void cHaloSystem::DrawParticle(Particle& p) {
   ApplyHaloLifeRule(p);
+  if (shape.Empty()) shape = PrepareCube();
   DrawPlaced(p, [this] {
     glScalef(haloScale, haloScale, haloScale);
-    DrawCube();
+    DrawVertexStrips(shape);
   });
 }
 
@@ -64,9 +67,10 @@ void cSphereParticleSystem::DrawParticle(Particle& p) {
 }
 
 void cSparksSystem::DrawParticle(Particle& p) {
-  DrawPlaced(p, [] {
+  if (shape.Empty()) shape = PrepareCube();
+  DrawPlaced(p, [this] {
     glScalef(1, 1, 1);
-    DrawCube();
+    DrawVertexStrips(shape);
   });
 }
 

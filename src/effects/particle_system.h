@@ -59,6 +59,7 @@ class cParticleSystem {
   virtual void Update();
 
  protected:
+  VertexStrips shape;  // what DrawParticle draws, uploaded at the first draw; unused by some kinds
   void Respawn(Particle& p);
   float FrameStep() const;
 };

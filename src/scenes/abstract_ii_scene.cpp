@@ -421,7 +421,11 @@ void cAbstractIIScene::DrawSpiral(const SceneTime& t) {
   glColor3f(0, 0, 0);
   glRotatef(90, 1, 0, 0);
   glRotatef(33, 0, 1, 0);
-  Spiral(spiralPen, SpiralSegments(state), 0.01f, 10, 0.005f);
+  // Hundreds of one-segment batches with nothing between them: sent as one draw.
+  ArrayEmitter lines;
+  lines.merge = true;
+  Spiral(spiralPen, SpiralSegments(state), 0.01f, 10, 0.005f, lines);
+  lines.Flush();
   glScalef(0.2f, 0.2f, 0.2f);
   particles.emitter = {0, 0, 0};
   particles.acceleration = {std::sin(state.spiralTime), 0, std::cos(state.spiralTime)};

@@ -55,6 +55,8 @@ int cMeteorCaveScene::Init() {
   sphereQuadric.reset(gluNewQuadric());
   gluQuadricNormals(sphereQuadric.get(), GLU_SMOOTH);
   gluQuadricTexture(sphereQuadric.get(), GL_TRUE);
+  chromeSphere = BuildSphereMesh(0.1, 32, 32);
+  UploadSphereMesh(chromeSphere);
   // 8.
   SetSceneLens(camera);
   SetLookAt(camera, 5, 0, 5, 0, 0, 0, 0, 1, 0);
@@ -338,7 +340,7 @@ void cMeteorCaveScene::DrawSpheres(GLuint texture) {
     glTranslatef(p.x, p.y, p.z);
     glColor4f(0.254902f, 0.254902f, 0.254902f, 1);
     glScalef(4, 4, 4);
-    gluSphere(sphereQuadric.get(), 0.1, 32, 32);
+    DrawSphereMesh(chromeSphere);  // gluSphere(sphereQuadric, 0.1, 32, 32), vertex for vertex
   }
   glBindTexture(GL_TEXTURE_2D, 0);
   glDisable(GL_TEXTURE_GEN_S);
@@ -351,9 +353,10 @@ void cMeteorCaveScene::DrawStrands() {
   glColor4f(0.5f, 0.5f, 1, state.musicLevel);
   for (const CaveStrand& strand : RandomStrands(SpectrumBin(m_music, 1))) {
     LookFrom(camera);
-    glBegin(GL_LINE_STRIP);
-    for (const Vec3& p : strand) glVertex3f(p.x, p.y, p.z);
-    glEnd();
+    GeometryEmitter& out = GlEmitter();
+    out.Begin(Primitive::LineStrip);
+    for (const Vec3& p : strand) out.Vertex(p.x, p.y, p.z);
+    out.End();
   }
 }
 

@@ -97,6 +97,7 @@ class cMeteorCaveScene : public cSceneSystem {
     void operator()(GLUquadric* q) const { gluDeleteQuadric(q); }
   };
   std::unique_ptr<GLUquadric, QuadricDeleter> sphereQuadric;  // smooth normals, texture coordinates
+  SphereMesh chromeSphere;  // what gluSphere sends on sphereQuadric, uploaded at Init
 };
 
 }  // namespace MorlenGL

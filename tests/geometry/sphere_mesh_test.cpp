@@ -56,8 +56,8 @@ TEST(SphereMesh, QuadStripsFromPoleToPoleWithGluTextureCoordinates) {
 }
 
 // Every vertex OpenGL receives (object-space position, normal, texture coordinate), captured with
-// transform feedback so the comparison is to the bit.
-std::vector<float> Received(const std::function<void()>& draw) {
+// transform feedback so the comparison is to the bit. `lines` for line primitives.
+std::vector<float> Received(const std::function<void()>& draw, bool lines = false) {
   static GLuint program = 0;
   if (program == 0) {
     const char* text =
@@ -82,15 +82,15 @@ std::vector<float> Received(const std::function<void()>& draw) {
   glUseProgram(program);
   glEnable(GL_RASTERIZER_DISCARD);
   glBeginQuery(GL_TRANSFORM_FEEDBACK_PRIMITIVES_WRITTEN, query);
-  glBeginTransformFeedback(GL_TRIANGLES);
+  glBeginTransformFeedback(lines ? GL_LINES : GL_TRIANGLES);
   draw();
   glEndTransformFeedback();
   glEndQuery(GL_TRANSFORM_FEEDBACK_PRIMITIVES_WRITTEN);
   glDisable(GL_RASTERIZER_DISCARD);
   glUseProgram(0);
-  GLuint triangles = 0;
-  glGetQueryObjectuiv(query, GL_QUERY_RESULT, &triangles);
-  std::vector<float> out(std::min<size_t>(triangles * 3 * 8, kCapacity));
+  GLuint primitives = 0;
+  glGetQueryObjectuiv(query, GL_QUERY_RESULT, &primitives);
+  std::vector<float> out(std::min<size_t>(primitives * (lines ? 2 : 3) * 8, kCapacity));
   glGetBufferSubData(GL_TRANSFORM_FEEDBACK_BUFFER, 0, static_cast<GLsizeiptr>(out.size() * sizeof(float)), out.data());
   glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, 0);
   glDeleteBuffers(1, &buffer);
@@ -121,8 +121,8 @@ TEST(SphereMeshOnGl, SendsExactlyWhatGluSphereSends) {
   GLUquadric* quadric = gluNewQuadric();
   gluQuadricNormals(quadric, GLU_SMOOTH);
   gluQuadricTexture(quadric, GL_TRUE);
-  struct Case { float radius; int slices, stacks; };
-  for (const Case c : {Case{1, 64, 64}, Case{5, 64, 64}, Case{2.5f, 7, 5}}) {
+  struct Case { double radius; int slices, stacks; };
+  for (const Case c : {Case{1, 64, 64}, Case{5, 64, 64}, Case{2.5, 7, 5}, Case{0.1, 32, 32}}) {
     SCOPED_TRACE(testing::Message() << c.radius << " " << c.slices << "x" << c.stacks);
     SphereMesh mesh = BuildSphereMesh(c.radius, c.slices, c.stacks);
     const std::vector<float> glu = Received([&] { gluSphere(quadric, c.radius, c.slices, c.stacks); });
@@ -206,5 +206,84 @@ TEST(PatchMeshOnGl, SendsExactlyWhatTheEvaluatorSends) {
   const VertexStrips sphere = PrepareIcosphere(4, 1);
   EXPECT_NE(sphere.buffer, 0u);
   EXPECT_EQ(FirstDifference(Received([&] { DrawVertexStrips(sphere); }), Received([] { DrawIcosphere(4, 1); })), -1);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+namespace {
+
+class ImmediateEmitter : public GeometryEmitter {
+ public:
+  void Begin(Primitive mode) override {
+    static const GLenum kModes[] = {GL_LINES, GL_TRIANGLES, GL_QUADS, GL_LINE_STRIP};
+    glBegin(kModes[static_cast<int>(mode)]);
+  }
+  void TexCoord(float s, float t) override { glTexCoord2f(s, t); }
+  void Normal(float x, float y, float z) override { glNormal3f(x, y, z); }
+  void Vertex(float x, float y, float z) override { glVertex3f(x, y, z); }
+  void End() override { glEnd(); }
+};
+
+}  // namespace
+
+// Batches sent as arrays reach OpenGL as the same vertices immediate mode sends, to the bit, and leave
+// the same current normal and texture coordinate behind: with every attribute given, with none (the
+// current ones fill in), with one given only after the first vertices, and merged into one draw.
+TEST(ArrayEmitterOnGl, SendsWhatImmediateModeSends) {
+  REQUIRE_GL();
+  ASSERT_GE(epoxy_gl_version(), 30) << "transform feedback is needed to read back the vertices";
+  struct Case {
+    const char* name;
+    bool lines;
+    std::function<void(GeometryEmitter&)> send;
+  };
+  const Case cases[] = {
+      {"cube", false, [](GeometryEmitter& out) { DrawCube(out); }},
+      {"quad without normals", false, [](GeometryEmitter& out) { DrawQuad(out); }},
+      {"icosphere", false, [](GeometryEmitter& out) { DrawIcosphere(1, 0.075f, out); }},
+      {"normal and texture coordinate given late", false,
+       [](GeometryEmitter& out) {
+         out.Begin(Primitive::Triangles);
+         out.Vertex(0, 0, 0);
+         out.Vertex(1, 0, 0);
+         out.Normal(0, 1, 0);
+         out.Vertex(0, 1, 0);
+         out.TexCoord(0.25f, 0.5f);
+         out.Vertex(0, 0, 1);
+         out.Vertex(1, 0, 1);
+         out.Vertex(0, 1, 1);
+         out.End();
+       }},
+      {"line pen", true,
+       [](GeometryEmitter& out) {
+         LinePen pen;
+         Spiral(pen, 40, 0.01f, 10, 0.005f, out);
+       }},
+  };
+  for (const Case& c : cases) {
+    for (bool merge : {false, true}) {
+      SCOPED_TRACE(testing::Message() << c.name << (merge ? ", merged" : ""));
+      std::vector<float> sent[2];
+      std::array<float, 5> after[2];
+      for (int way = 0; way < 2; ++way) {
+        glNormal3f(0.5f, 0.25f, 7);
+        glTexCoord2f(7, 0.75f);
+        ImmediateEmitter immediate;
+        ArrayEmitter arrays;
+        arrays.merge = merge;
+        sent[way] = Received(
+            [&] {
+              c.send(way == 0 ? static_cast<GeometryEmitter&>(immediate) : arrays);
+              arrays.Flush();
+            },
+            c.lines);
+        after[way] = CurrentNormalAndTexCoord();
+      }
+      ASSERT_FALSE(sent[0].empty());
+      EXPECT_EQ(FirstDifference(sent[1], sent[0]), -1);
+      EXPECT_EQ(after[1], after[0]);
+    }
+  }
+  EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
