@@ -61,9 +61,9 @@ class c3DsModelSystem {
   // The same reader over bytes already in memory; name labels the report.
   bool LoadFromMemory(const uint8_t* data, size_t size, const std::string& name);
   void Draw();
-  // Copies the faces into buffers now (a context must be current) instead of at the first Draw,
-  // which reads them from there, unaffected by later changes to the arrays. Call after Load; the
-  // buffers live as long as the context.
+  // Records the faces once in a display list (a context must be current), which Draw replays
+  // from then on instead of sending the arrays again: for models drawn many times a frame, such
+  // as one per particle. Call after Load; the list lives as long as the context.
   bool Prepare();
   // Drops what Draw and Prepare made for the faces loaded before (it stays with the context).
   void ForgetPrepared();
@@ -79,8 +79,10 @@ class c3DsModelSystem {
   bool useNormals = true;
   bool visible = true;
   FILE* file = nullptr;  // open only during Load
-  // Draw copies each object's arrays into buffers on its first call (or Prepare does) and reads
-  // them from there; false sends them from memory every time (the same picture, for comparing).
+  uint32_t drawList = 0;     // set by Prepare
+  bool listNormals = false;  // useNormals when the list was recorded; another value draws the arrays
+  // Draw without a list copies each object's arrays into buffers on its first call and reads them
+  // from there; false sends them from memory every time (the same picture, for comparing).
   bool fromBuffers = true;
   ModelBuffers buffers;  // one per object once made
 };

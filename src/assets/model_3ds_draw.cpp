@@ -1,4 +1,4 @@
-// model_3ds_draw.cpp -- drawing a loaded 3DS model from buffers or client-side arrays.
+// model_3ds_draw.cpp -- drawing a loaded 3DS model from buffers, client-side arrays or a display list.
 #include <epoxy/gl.h>
 
 #include <cstddef>
@@ -6,6 +6,7 @@
 
 #include "assets/model_3ds.h"
 #include "assets/vertex_attributes.h"
+#include "platform/diagnostics.h"
 
 namespace {
 
@@ -145,29 +146,50 @@ ModelBuffers Upload(const std::vector<MeshObject>& objects) {
 
 void c3DsModelSystem::Draw() {
   if (!visible) return;
-  if (fromBuffers && buffers.size() != objects.size()) Prepare();
-  const bool placed = x != 0 || y != 0 || z != 0 || rotX != 0 || rotY != 0 || rotZ != 0 || scale != 1;
-  // A model in its own place skips the matrix: what a particle pool draws thousands of times.
-  if (placed) {
-    glPushMatrix();
-    glTranslatef(x, y, z);
-    glRotatef(rotX, 1, 0, 0);
-    glRotatef(rotY, 0, 1, 0);
-    glRotatef(rotZ, 0, 0, 1);
-    glScalef(scale, scale, scale);
+  const bool fromList = drawList != 0 && listNormals == useNormals && !showNormals;
+  // A prepared model in its own place is one call: what a particle pool draws thousands of times.
+  if (fromList && x == 0 && y == 0 && z == 0 && rotX == 0 && rotY == 0 && rotZ == 0 && scale == 1) {
+    glCallList(drawList);
+    return;
   }
-  DrawObjects(*this, showNormals, fromBuffers ? &buffers : nullptr);
-  // The tangent array is ours, not part of the fixed-function state others expect: leave
-  // the attribute to its current value so later array drawing never reads this model's data.
-  glDisableVertexAttribArray(MorlenGL::kTangentAttribute);
-  if (placed) glPopMatrix();
+  glPushMatrix();
+  glTranslatef(x, y, z);
+  glRotatef(rotX, 1, 0, 0);
+  glRotatef(rotY, 0, 1, 0);
+  glRotatef(rotZ, 0, 0, 1);
+  glScalef(scale, scale, scale);
+  if (fromList) {
+    glCallList(drawList);
+  } else {
+    // Sending the arrays from memory makes the driver copy them again on every draw.
+    if (fromBuffers && buffers.size() != objects.size()) buffers = Upload(objects);
+    DrawObjects(*this, showNormals, fromBuffers ? &buffers : nullptr);
+    // The tangent array is ours, not part of the fixed-function state others expect: leave
+    // the attribute to its current value so later array drawing never reads this model's data.
+    glDisableVertexAttribArray(MorlenGL::kTangentAttribute);
+  }
+  glPopMatrix();
 }
 
-// Sending the arrays from memory makes the driver copy them again on every draw (and a display
-// list replayed per particle made one driver grow without end): the buffers are copied once.
+// The arrays are read while the list is compiled, so the list keeps its own copy of the faces
+// (tangents included); enabling and pointing the arrays is client state and happens now, once.
 bool c3DsModelSystem::Prepare() {
-  if (buffers.size() != objects.size()) buffers = Upload(objects);
+  if (drawList != 0) return true;
+  const GLuint list = glGenLists(1);
+  if (list == 0) {
+    plat::Report("model: no display list to prepare it in; it is drawn from its arrays");
+    return false;
+  }
+  glNewList(list, GL_COMPILE);
+  DrawObjects(*this, false, nullptr);
+  glEndList();
+  glDisableVertexAttribArray(MorlenGL::kTangentAttribute);
+  drawList = list;
+  listNormals = useNormals;
   return true;
 }
 
-void c3DsModelSystem::ForgetPrepared() { buffers.clear(); }
+void c3DsModelSystem::ForgetPrepared() {
+  drawList = 0;
+  buffers.clear();
+}
